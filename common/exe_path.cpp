@@ -1,0 +1,47 @@
+#include "exe_path.h"
+
+#include <psapi.h>
+
+#include "system_function.h"
+#include "text.h"
+
+typedef BOOL(WINAPI *QueryImageNameFn)(HANDLE process, DWORD flags, LPSTR name, PDWORD size);
+
+// A 32-bit process cannot enumerate the modules of a 64-bit one, so on 64-bit Windows the
+// x86 build would see no path for most applications. Windows Vista and later can still
+// name the image of such a process; the result gets the same 49-character cut.
+static void read_image_name(HANDLE process, char *path)
+{
+    QueryImageNameFn query = reinterpret_cast<QueryImageNameFn>(
+        find_system_function("kernel32.dll", "QueryFullProcessImageNameA"));
+    if (!query)
+        return;
+    char full[MAX_PATH];
+    DWORD size = MAX_PATH;
+    if (!query(process, 0, full, &size))
+        return;
+    full[MAX_PATH - 1] = '\0';
+    copy_cut(path, full, EXE_PATH_SIZE);
+}
+
+void get_exe_path(HWND window, char *path)
+{
+    path[0] = '\0';
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id);
+    if (!process)
+        return;
+
+    // Room for one module handle only: the first module is the executable.
+    HMODULE executable = NULL;
+    DWORD needed = 0;
+    if (EnumProcessModules(process, &executable, sizeof executable, &needed) &&
+        GetModuleFileNameExA(process, executable, path, EXE_PATH_SIZE)) {
+        path[EXE_PATH_SIZE - 1] = '\0';
+    } else {
+        path[0] = '\0';
+        read_image_name(process, path);
+    }
+    CloseHandle(process);
+}

@@ -1,0 +1,11 @@
+// The executable path of the process that owns a window: the name by which settings
+// entries and exclusions pick applications.
+#pragma once
+#include <windows.h>
+
+// 49 characters and the terminator; longer paths are cut to their first 49 characters.
+enum { EXE_PATH_SIZE = 50 };
+
+// Fills path (EXE_PATH_SIZE bytes) with the full file name of the executable that owns
+// window, as the system spells it; empty when it cannot be read.
+void get_exe_path(HWND window, char *path);

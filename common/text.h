@@ -1,0 +1,10 @@
+// Small text helpers shared by the plug-in and Peekster.
+#pragma once
+#include <stddef.h>
+
+// Upper-cases the ASCII letters a-z in place; every other byte, 0x80 and up included,
+// is left as it is, whatever the code page.
+void fold(char *text);
+
+// Copies at most size - 1 characters of source into a buffer of size bytes and terminates it.
+void copy_cut(char *dest, const char *source, size_t size);

@@ -1,0 +1,25 @@
+// The Blackbox shell's exports that the plug-in uses. They live in BLACKBOX.EXE and are
+// imported by their undecorated names when the plug-in's DLL is loaded.
+#pragma once
+#include <windows.h>
+
+extern "C" {
+
+// The shell's main window: the receiver of the plug-in's registration messages.
+HWND GetBBWnd(void);
+
+// The value text of key in fileName, or defaultValue when the key is absent. The text
+// belongs to the shell and stays valid only until its next read: copy it at once.
+LPCSTR ReadString(LPCSTR fileName, LPCSTR key, LPCSTR defaultValue);
+
+// The value of key in fileName as an integer, or defaultValue when the key is absent.
+int ReadInt(LPCSTR fileName, LPCSTR key, int defaultValue);
+
+// True when a file (not a directory) of that name exists.
+bool FileExists(LPCSTR fileName);
+
+// Fills buffer with the shell's directory, ending in a backslash. The only stdcall export:
+// on x86 the callee pops its arguments. Shells differ in what it returns, so only the
+// buffer is used.
+LPSTR WINAPI GetBlackboxPath(LPSTR buffer, int size);
+}

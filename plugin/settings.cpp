@@ -1,0 +1,84 @@
+#include "settings.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "../common/text.h"
+#include "host_api.h"
+
+SettingsTable g_settings;
+
+// Replaces everything after the last backslash of path with name. A result that would not
+// fit the buffer is not written, and the candidate counts as missing.
+static bool put_file_name(char *path, const char *name)
+{
+    size_t end = strlen(path);
+    while (end > 0 && path[end - 1] != '\\')
+        --end;
+    size_t length = strlen(name);
+    if (end + length >= SETTINGS_PATH_SIZE)
+        return false;
+    memcpy(path + end, name, length + 1);
+    return true;
+}
+
+// Tries "Lumivanerc", then "Lumivane.rc", in the directory of path.
+static bool find_in_directory(char *path)
+{
+    static const char *const names[] = {"Lumivanerc", "Lumivane.rc"};
+    for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i) {
+        if (put_file_name(path, names[i]) && FileExists(path))
+            return true;
+    }
+    return false;
+}
+
+// The plug-in's own directory first, then the shell's. When neither holds a file, the
+// plug-in directory's Lumivane.rc is kept: every read then gives its default.
+static void locate_settings_file(HINSTANCE module)
+{
+    char *path = g_settings.path;
+    path[0] = '\0';
+    GetModuleFileNameA(module, path, SETTINGS_PATH_SIZE);
+    path[SETTINGS_PATH_SIZE - 1] = '\0';   // Windows XP leaves a cut name unterminated
+    if (find_in_directory(path))
+        return;
+
+    char fallback[SETTINGS_PATH_SIZE];
+    memcpy(fallback, path, sizeof fallback);
+    path[0] = '\0';
+    GetBlackboxPath(path, SETTINGS_PATH_SIZE);
+    path[SETTINGS_PATH_SIZE - 1] = '\0';
+    if (find_in_directory(path))
+        return;
+    memcpy(path, fallback, sizeof fallback);
+}
+
+// Values longer than the slot are cut to its width.
+static void read_text(const char *key, char *slot, size_t size)
+{
+    const char *value = ReadString(g_settings.path, key, "");
+    copy_cut(slot, value ? value : "", size);
+    fold(slot);
+}
+
+void load_settings(HINSTANCE module)
+{
+    locate_settings_file(module);
+    const char *file = g_settings.path;
+    read_text("Lumivane.plugin.global:", g_settings.global_rule, GLOBAL_RULE_SIZE);
+    g_settings.global_level = ReadInt(file, "Lumivane.plugin.globallevel:", 255);
+    g_settings.focus_level = ReadInt(file, "Lumivane.plugin.focuslevel:", 255);
+
+    char key[52];
+    for (int i = 0; i < MAX_APPS; ++i) {
+        snprintf(key, sizeof key, "Lumivane.plugin.level%d:", i);
+        g_settings.level[i] = ReadInt(file, key, 255);
+        snprintf(key, sizeof key, "Lumivane.plugin.appname%d:", i);
+        read_text(key, g_settings.app[i], SLOT_SIZE);
+        snprintf(key, sizeof key, "Lumivane.plugin.rule%d:", i);
+        read_text(key, g_settings.rule[i], SLOT_SIZE);
+        snprintf(key, sizeof key, "Lumivane.plugin.exclude%d:", i);
+        read_text(key, g_settings.exclude[i], SLOT_SIZE);
+    }
+}

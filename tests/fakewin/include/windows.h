@@ -1,0 +1,143 @@
+// Fake <windows.h> for the native build: exactly the types, constants and functions that
+// Lumivane's product code uses, implemented by the in-memory desktop in fake_desktop.cpp.
+// Anything the product reaches for that is not declared here fails to compile.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+#define WINAPI
+#define CALLBACK
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef char CHAR;
+typedef unsigned short WORD;
+typedef WORD ATOM;
+typedef uint32_t DWORD;
+typedef DWORD *PDWORD;
+typedef int32_t LONG;
+typedef unsigned int UINT;
+typedef uintptr_t UINT_PTR;
+typedef intptr_t LONG_PTR;
+typedef uintptr_t DWORD_PTR;
+typedef DWORD_PTR *PDWORD_PTR;
+typedef UINT_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
+typedef DWORD COLORREF;
+typedef const char *LPCSTR;
+typedef char *LPSTR;
+typedef void *LPVOID;
+typedef void *HANDLE;
+
+typedef struct HWND__ *HWND;
+typedef struct HINSTANCE__ *HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef struct HWINEVENTHOOK__ *HWINEVENTHOOK;
+typedef struct HICON__ *HICON;
+typedef HICON HCURSOR;
+typedef struct HBRUSH__ *HBRUSH;
+typedef struct HMENU__ *HMENU;
+
+typedef LONG_PTR (*FARPROC)(void);
+typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
+typedef void (*WINEVENTPROC)(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
+
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT;
+
+typedef struct tagWNDCLASSA {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+} WNDCLASSA;
+
+typedef struct _OSVERSIONINFOA {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    CHAR szCSDVersion[128];
+} OSVERSIONINFOA;
+
+#define TRUE 1
+#define FALSE 0
+#define MAX_PATH 260
+
+#define GWL_EXSTYLE (-20)
+#define WS_EX_TOOLWINDOW 0x00000080L
+#define WS_EX_LAYERED 0x00080000L
+#define WS_POPUP 0x80000000L
+#define WS_CLIPSIBLINGS 0x04000000L
+#define WS_CLIPCHILDREN 0x02000000L
+#define CS_DBLCLKS 0x0008
+#define LWA_COLORKEY 0x00000001
+#define LWA_ALPHA 0x00000002
+
+#define WM_NULL 0x0000
+#define WM_CREATE 0x0001
+#define WM_DESTROY 0x0002
+#define WM_CLOSE 0x0010
+#define SMTO_ABORTIFHUNG 0x0002
+
+#define PROCESS_QUERY_INFORMATION 0x0400
+#define PROCESS_VM_READ 0x0010
+
+#define EVENT_SYSTEM_FOREGROUND 0x0003
+#define EVENT_SYSTEM_MOVESIZESTART 0x000A
+#define EVENT_SYSTEM_MOVESIZEEND 0x000B
+#define EVENT_OBJECT_CREATE 0x8000
+#define WINEVENT_OUTOFCONTEXT 0x0000
+#define WINEVENT_SKIPOWNTHREAD 0x0001
+
+#define IDC_ARROW ((LPSTR)(uintptr_t)32512)
+#define MB_ICONERROR 0x00000010L
+#define MB_TOPMOST 0x00040000L
+#define VER_PLATFORM_WIN32_NT 2
+
+// kernel32
+DWORD GetCurrentThreadId(void);
+HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD process_id);
+BOOL CloseHandle(HANDLE handle);
+HMODULE GetModuleHandleA(LPCSTR module_name);
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+BOOL GetVersionExA(OSVERSIONINFOA *info);
+
+// user32
+DWORD GetWindowThreadProcessId(HWND window, DWORD *process_id);
+BOOL IsWindow(HWND window);
+BOOL IsWindowVisible(HWND window);
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM param);
+LONG GetWindowLongA(HWND window, int index);
+LONG SetWindowLongA(HWND window, int index, LONG value);
+BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                            UINT flags, UINT timeout_ms, PDWORD_PTR result);
+HWINEVENTHOOK SetWinEventHook(DWORD event_min, DWORD event_max, HMODULE module,
+                              WINEVENTPROC callback, DWORD process_id, DWORD thread_id,
+                              DWORD flags);
+BOOL UnhookWinEvent(HWINEVENTHOOK hook);
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+ATOM RegisterClassA(const WNDCLASSA *window_class);
+BOOL UnregisterClassA(LPCSTR class_name, HINSTANCE instance);
+HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU menu,
+                     HINSTANCE instance, LPVOID param);
+BOOL DestroyWindow(HWND window);
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT flags);
+BOOL GetCursorPos(POINT *point);
+HWND WindowFromPoint(POINT point);
