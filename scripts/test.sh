@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Every test: installs what is missing, builds the three presets, runs the unit tests
+# (AddressSanitizer and UBSan), the static checks of the Windows files, and the live tests
+# under Wine. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh
+
+build() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1"
+}
+
+echo "== native: product logic on the fake desktop"
+build native
+ctest --preset native
+
+echo "== win32: x86 deliverables"
+build win32
+ctest --preset win32
+
+echo "== win64: x64 deliverables and live tests under Wine"
+build win64
+session_dir=$root/build/win64/wine
+eval "$(scripts/wine-session.sh start "$session_dir")"
+trap 'scripts/wine-session.sh stop "$session_dir"' EXIT
+ctest --preset win64

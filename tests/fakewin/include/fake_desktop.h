@@ -1,0 +1,104 @@
+// Control side of the fake desktop: tests build a desktop of processes and windows, drive
+// events and host messages, and read back what a user would see.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+struct ProcessOptions {
+    bool can_open = true;          // OpenProcess succeeds
+    bool modules_readable = true;  // false: a process of the other bitness
+    bool image_readable = true;    // QueryFullProcessImageNameA succeeds
+};
+
+struct WindowOptions {
+    bool visible = true;
+    LONG ex_style = 0;
+    bool hung = false;             // its thread does not answer messages
+};
+
+struct WindowState {
+    bool exists = false;
+    bool visible = false;
+    LONG ex_style = 0;
+    bool layered = false;          // WS_EX_LAYERED set
+    bool attributes_set = false;   // SetLayeredWindowAttributes called since it became layered
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    int style_writes = 0;          // SetWindowLongA(GWL_EXSTYLE) calls that reached it
+};
+
+struct Hook {
+    DWORD event_min, event_max, process_id, thread_id, flags;
+    HMODULE module;
+};
+
+struct MessageBox {
+    HWND owner;
+    std::string text, caption;
+    UINT flags;
+};
+
+// A fresh desktop: only the shell's process (BLACKBOX.EXE on the shell thread) and its
+// main window, Windows XP, the plug-in at C:\Blackbox\plugins\Lumivane\Lumivane.dll.
+void reset();
+
+DWORD shell_process();
+DWORD shell_thread();
+HWND shell_window();
+HINSTANCE plugin_module();
+
+DWORD add_process(const std::string &exe_path, const ProcessOptions &options = {});
+void exit_process(DWORD process_id);   // its windows go too
+// A new top-level window, on top of the z-order, owned by the process's own thread.
+HWND add_window(DWORD process_id, const WindowOptions &options = {});
+void destroy_window(HWND window);
+void set_hung(HWND window, bool hung);
+// Sets layered attributes as the owning application itself would.
+void set_own_layered(HWND window, COLORREF key, BYTE alpha, DWORD flags);
+WindowState window(HWND window);
+std::vector<HWND> top_level_windows();   // z-order, top first
+
+// Raises a window event as the given thread would (0: the window's own thread).
+void raise_event(DWORD event, HWND window, DWORD from_thread = 0);
+std::vector<Hook> active_hooks();
+
+// Settings files seen by ReadString/ReadInt/FileExists: key -> value, keys with colon.
+void set_file(const std::string &path, const std::map<std::string, std::string> &keys);
+void remove_file(const std::string &path);
+void set_plugin_path(const std::string &path);
+void set_shell_dir(const std::string &dir);
+
+// The system: version, what GetProcAddress can find, failures to inject.
+void set_version(DWORD platform, DWORD major, DWORD minor);
+void set_layered_query_available(bool available);
+void set_image_name_query_available(bool available);
+void fail_register_class(bool fail);
+void fail_create_window(bool fail);
+void fail_hooks(bool fail);
+// Runs action once, right after EnumWindows has handed out the n-th window (0-based).
+void during_enumeration(int n, void (*action)());
+
+// The host side: registrations and delivery of the shell's messages.
+std::vector<HWND> registered_windows(UINT message);
+void broadcast(const char *command);
+void reconfigure();
+std::vector<MessageBox> message_boxes();
+std::vector<HWND> windows_of_class(const std::string &class_name);
+bool class_registered(const std::string &class_name);
+LRESULT send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+
+// The mouse pointer: its position and the window WindowFromPoint finds there (may be null).
+void set_pointer(LONG x, LONG y, HWND under);
+
+// Call log (hook installs and removals, pass starts, style writes) and open handles.
+std::vector<std::string> calls();
+void clear_calls();
+int open_handles();
+
+}  // namespace fake

@@ -1,0 +1,80 @@
+// The fake desktop's state, shared by the files that implement it.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fake_desktop.h"
+
+namespace fake {
+
+struct Process {
+    std::string exe;
+    DWORD thread = 0;
+    ProcessOptions options;
+};
+
+struct Window {
+    DWORD process = 0;
+    DWORD thread = 0;
+    bool visible = true;
+    bool hung = false;
+    LONG ex_style = 0;
+    bool attributes_set = false;
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    int style_writes = 0;
+    WNDPROC proc = nullptr;   // our own windows (CreateWindowExA) only
+    std::string class_name;
+};
+
+struct HookEntry {
+    Hook hook;
+    WINEVENTPROC callback;
+    DWORD installer_thread;
+};
+
+struct ClassEntry {
+    WNDPROC proc;
+    HINSTANCE instance;
+};
+
+struct State {
+    std::map<DWORD, Process> processes;
+    std::map<HWND, Window> windows;
+    std::vector<HWND> z_order;   // top first
+    std::map<HWINEVENTHOOK, HookEntry> hooks;
+    std::map<std::string, ClassEntry> classes;
+    std::set<HANDLE> handles;
+    std::map<HANDLE, DWORD> handle_process;
+    std::vector<std::string> calls;
+    std::vector<MessageBox> boxes;
+
+    DWORD next_id = 100;
+    DWORD shell_process = 0;
+    HWND shell_window = nullptr;
+    DWORD version_platform = VER_PLATFORM_WIN32_NT, version_major = 5, version_minor = 1;
+    bool layered_query = true, image_name_query = true;
+    bool fail_register = false, fail_create = false, fail_hooks = false;
+    int enumeration_trigger = -1;
+    void (*enumeration_action)() = nullptr;
+
+    POINT pointer = {0, 0};
+    HWND under_pointer = nullptr;
+
+    // host side
+    std::map<std::string, std::map<std::string, std::string>> files;
+    std::string plugin_path, shell_dir;
+    std::map<UINT, std::vector<HWND>> registrations;
+    std::string read_buffer;
+};
+
+State &state();
+Window *find_window(HWND window);
+void log_call(const std::string &call);
+
+}  // namespace fake

@@ -1,0 +1,76 @@
+// One fixture for every unit test: a fresh fake desktop, a settings file beside the
+// plug-in, and helpers that read back what a user would see of a window.
+#pragma once
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <map>
+#include <string>
+
+#include "../../common/exe_path.h"
+#include "../../plugin/events.h"
+#include "../../plugin/settings.h"
+#include "../../plugin/transparency.h"
+#include "fake_desktop.h"
+
+inline const std::string PLUGIN_DIR = "C:\\Blackbox\\plugins\\Lumivane\\";
+inline const std::string SHELL_DIR = "C:\\Blackbox\\";
+
+class Desktop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake::reset();
+        memset(&g_settings, 0, sizeof g_settings);
+        g_effect_on = false;
+    }
+
+    // Writes Lumivane.rc beside the plug-in from short keys ("appname0" -> "notepad") and
+    // loads it.
+    void use_settings(const std::map<std::string, std::string> &keys,
+                      const std::string &file = PLUGIN_DIR + "Lumivane.rc")
+    {
+        fake::set_file(file, full_keys(keys));
+        load_settings(fake::plugin_module());
+    }
+
+    static std::map<std::string, std::string> full_keys(const std::map<std::string, std::string> &keys)
+    {
+        std::map<std::string, std::string> full;
+        for (auto &entry : keys)
+            full["Lumivane.plugin." + entry.first + ":"] = entry.second;
+        return full;
+    }
+
+    // A visible window of a new process running exe.
+    HWND app_window(const std::string &exe, fake::WindowOptions window = {},
+                    fake::ProcessOptions process = {})
+    {
+        return fake::add_window(fake::add_process(exe, process), window);
+    }
+
+    static void apply(HWND window, BYTE level)
+    {
+        char path[50];
+        read_folded_path(window, path);
+        apply_level(window, level, path);
+    }
+
+    static bool is_plain(HWND window)
+    {
+        return !fake::window(window).layered;
+    }
+
+    // Layered at this alpha with exactly this colour key and these flags.
+    static ::testing::AssertionResult has_alpha(HWND window, BYTE alpha, COLORREF key = 0,
+                                                DWORD flags = LWA_ALPHA)
+    {
+        fake::WindowState s = fake::window(window);
+        if (s.layered && s.attributes_set && s.alpha == alpha && s.key == key && s.flags == flags)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "layered=" << s.layered << " set=" << s.attributes_set << " alpha=" << int(s.alpha)
+               << " key=" << s.key << " flags=" << s.flags << "; wanted alpha " << int(alpha)
+               << " key " << key << " flags " << flags;
+    }
+};

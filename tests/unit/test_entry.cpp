@@ -1,0 +1,152 @@
+// Start-up and shut-down under the shell, the message window, and the info texts.
+#include "../../plugin/exports.h"
+#include "desktop_fixture.h"
+
+class Plugin : public Desktop {
+protected:
+    HWND notepad = nullptr;
+
+    void SetUp() override
+    {
+        Desktop::SetUp();
+        fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                       full_keys({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "150"}}));
+        notepad = app_window("C:\\Windows\\notepad.exe");
+    }
+
+    static HWND message_window()
+    {
+        std::vector<HWND> found = fake::windows_of_class("Lumivane");
+        return found.size() == 1 ? found[0] : nullptr;
+    }
+
+    static bool registered(HWND window)
+    {
+        auto has = [&](UINT message) {
+            std::vector<HWND> list = fake::registered_windows(message);
+            return std::find(list.begin(), list.end(), window) != list.end();
+        };
+        return window && has(10103) && has(10901);
+    }
+
+    static bool nothing_left_behind()
+    {
+        return !message_window() && !fake::class_registered("Lumivane") &&
+               fake::registered_windows(10103).empty() && fake::registered_windows(10901).empty();
+    }
+};
+
+TEST_F(Plugin, StartsRegisteredWithTheEffectOnAndEndsWithEveryWindowRestored)
+{
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    HWND window = message_window();
+    EXPECT_TRUE(registered(window));
+    EXPECT_EQ(fake::window(window).ex_style, WS_EX_TOOLWINDOW | WS_EX_LAYERED);
+    EXPECT_FALSE(fake::window(window).visible);
+    EXPECT_TRUE(has_alpha(notepad, 150));
+    EXPECT_EQ(fake::active_hooks().size(), 3u);
+    EXPECT_TRUE(fake::message_boxes().empty());
+
+    fake::broadcast("@LumivaneTog");
+    EXPECT_TRUE(is_plain(notepad));
+    fake::set_own_layered(notepad, 0, 99, LWA_ALPHA);
+    endPlugin(fake::plugin_module());   // restores even with the effect already off
+    EXPECT_TRUE(is_plain(notepad));
+    EXPECT_TRUE(nothing_left_behind());
+    EXPECT_TRUE(fake::active_hooks().empty());
+}
+
+TEST_F(Plugin, ToggleCommandMustMatchExactly)
+{
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    for (const char *ignored : {"@lumivanetog", "@LumivaneTog ", " @LumivaneTog", "@LumivaneTo",
+                                "@LumivaneToggle", ""}) {
+        fake::broadcast(ignored);
+        EXPECT_TRUE(has_alpha(notepad, 150)) << '"' << ignored << '"';
+    }
+    fake::send(message_window(), 10901, 0, 0);   // no command text at all
+    EXPECT_TRUE(has_alpha(notepad, 150));
+
+    fake::broadcast("@LumivaneTog");
+    EXPECT_TRUE(is_plain(notepad));
+    EXPECT_TRUE(fake::active_hooks().empty());
+    fake::broadcast("@LumivaneTog");
+    EXPECT_TRUE(has_alpha(notepad, 150));
+    EXPECT_EQ(fake::active_hooks().size(), 3u);
+    endPlugin(fake::plugin_module());
+}
+
+TEST_F(Plugin, ReconfigureChangesNoWindowAtOnceButTheNextOne)
+{
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                   full_keys({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "60"}}));
+    fake::reconfigure();
+    EXPECT_TRUE(has_alpha(notepad, 150));
+    HWND second = app_window("C:\\Windows\\notepad.exe");
+    fake::raise_event(EVENT_OBJECT_CREATE, second);
+    EXPECT_TRUE(has_alpha(second, 60));
+    endPlugin(fake::plugin_module());
+}
+
+TEST_F(Plugin, CloseRequestLeavesTheMessageWindowAliveAndRegistered)
+{
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    HWND window = message_window();
+    fake::send(window, WM_CLOSE);
+    EXPECT_TRUE(fake::window(window).exists);
+    EXPECT_TRUE(registered(window));
+    fake::broadcast("@LumivaneTog");
+    EXPECT_TRUE(is_plain(notepad));
+    endPlugin(fake::plugin_module());
+}
+
+TEST_F(Plugin, UnsupportedSystemsAndFailedStartsShowTheirBoxAndLeaveNothingBehind)
+{
+    struct Case {
+        const char *name;
+        DWORD platform, major;
+        bool fail_class, fail_window;
+        const char *text, *caption;
+        UINT flags;
+        bool owned;
+    } cases[] = {
+        {"NT 4", VER_PLATFORM_WIN32_NT, 4, false, false, "Lumivane needs Win2000/XP!\n\nSorry :(",
+         "Lumivane - ERROR!", MB_ICONERROR, false},
+        {"Windows 98", 1, 4, false, false, "Lumivane needs Win2000/XP!\n\nSorry :(",
+         "Lumivane - ERROR!", MB_ICONERROR, false},
+        {"class fails", VER_PLATFORM_WIN32_NT, 5, true, false, "Error registering window class",
+         "Lumivane v0.7b", MB_ICONERROR | MB_TOPMOST, true},
+        {"window fails", VER_PLATFORM_WIN32_NT, 6, false, true, "Error creating window",
+         "Lumivane v0.7b", MB_ICONERROR | MB_TOPMOST, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        fake::set_version(c.platform, c.major, 0);
+        fake::fail_register_class(c.fail_class);
+        fake::fail_create_window(c.fail_window);
+        EXPECT_EQ(beginPlugin(fake::plugin_module()), 1);
+        std::vector<fake::MessageBox> boxes = fake::message_boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, c.text);
+        EXPECT_EQ(boxes[0].caption, c.caption);
+        EXPECT_EQ(boxes[0].flags, c.flags);
+        EXPECT_EQ(boxes[0].owner, c.owned ? fake::shell_window() : nullptr);
+        EXPECT_TRUE(nothing_left_behind());
+        EXPECT_TRUE(fake::active_hooks().empty());
+        EXPECT_TRUE(is_plain(notepad));
+    }
+}
+
+TEST_F(Plugin, InfoTexts)
+{
+    std::map<int, std::string> answers = {
+        {1, "Lumivane"}, {2, "v0.7b"}, {3, "Lumivane contributors"}, {4, "2006-07-29"},
+        {5, "https://lumivane.example.org/"}, {6, "lumivane@example.org"},
+        {8, "https://lumivane.example.org/plugin.xml"}, {0, "Lumivane v0.7b"},
+        {7, "Lumivane v0.7b"}, {9, "Lumivane v0.7b"}, {-1, "Lumivane v0.7b"},
+        {-2147483647 - 1, "Lumivane v0.7b"}};
+    for (auto &entry : answers)
+        EXPECT_STREQ(pluginInfo(entry.first), entry.second.c_str()) << entry.first;
+}

@@ -1,0 +1,170 @@
+// The switch, the passes it runs, and the rules brought to life by window events.
+#include <algorithm>
+
+#include "desktop_fixture.h"
+
+using Events = Desktop;
+
+static int index_of(const std::vector<std::string> &calls, const std::string &call, int from = 0)
+{
+    for (int i = from; i < (int)calls.size(); ++i)
+        if (calls[i] == call)
+            return i;
+    return -1;
+}
+
+TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
+{
+    use_settings({{"global", "always"}, {"globallevel", "100"}});
+    HWND shown = app_window("C:\\Apps\\shown.exe");
+    HWND hidden = app_window("C:\\Apps\\hidden.exe", {.visible = false});
+    fake::set_own_layered(hidden, 0, 30, LWA_ALPHA);   // made translucent by its owner
+    fake::clear_calls();
+
+    turn_on();
+    EXPECT_TRUE(g_effect_on);
+    std::vector<std::string> calls = fake::calls();
+    int create = index_of(calls, "SetWinEventHook(0x8000,0x8000,0x1)");
+    int foreground = index_of(calls, "SetWinEventHook(0x3,0x3,0x1)");
+    int movesize = index_of(calls, "SetWinEventHook(0xa,0xb,0x1)");
+    int pass = index_of(calls, "EnumWindows");
+    EXPECT_TRUE(create >= 0 && create < foreground && foreground < movesize && movesize < pass);
+    EXPECT_EQ(fake::active_hooks().size(), 3u);
+    EXPECT_TRUE(has_alpha(shown, 100));
+    EXPECT_TRUE(has_alpha(hidden, 30));   // the ALWAYS pass leaves hidden windows alone
+
+    fake::clear_calls();
+    turn_off();
+    EXPECT_FALSE(g_effect_on);
+    calls = fake::calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "UnhookWinEvent"), 3);
+    EXPECT_LT(index_of(calls, "UnhookWinEvent", 2), index_of(calls, "EnumWindows"));
+    EXPECT_TRUE(fake::active_hooks().empty());
+    EXPECT_TRUE(is_plain(shown));
+    EXPECT_TRUE(is_plain(hidden));   // the restore pass reaches hidden windows too
+
+    // On again: hooks anew and the ALWAYS pass again; off twice restores twice.
+    turn_on();
+    EXPECT_EQ(fake::active_hooks().size(), 3u);
+    EXPECT_TRUE(has_alpha(shown, 100));
+    turn_off();
+    fake::set_own_layered(shown, 0, 77, LWA_ALPHA);
+    turn_off();
+    EXPECT_TRUE(is_plain(shown));
+}
+
+TEST_F(Events, FocusRuleGivesTheForegroundWindowTheFocusLevelAndTheOthersTheirs)
+{
+    use_settings({{"global", "focus"}, {"globallevel", "200"}, {"focuslevel", "255"},
+                  {"appname0", "term"}, {"rule0", "Focus"}, {"level0", "150"},
+                  {"exclude0", "explorer"}, {"appname1", "media"}, {"rule1", "focused"},
+                  {"level1", "10"}});
+    HWND a = app_window("C:\\Apps\\a.exe");
+    HWND b = app_window("C:\\Apps\\b.exe");
+    HWND term = app_window("C:\\Tools\\term.exe");
+    HWND explorer = app_window("C:\\Windows\\explorer.exe");
+    HWND media = app_window("C:\\Apps\\media.exe");
+    HWND hidden = app_window("C:\\Apps\\hidden.exe", {.visible = false});
+    turn_on();
+    for (HWND w : {a, b, term, explorer, media})
+        EXPECT_TRUE(is_plain(w));   // nothing before the first foreground change
+
+    fake::raise_event(EVENT_SYSTEM_FOREGROUND, a);
+    EXPECT_TRUE(is_plain(a));
+    EXPECT_TRUE(has_alpha(b, 200));
+    EXPECT_TRUE(has_alpha(term, 150));
+    EXPECT_TRUE(is_plain(explorer));
+    EXPECT_TRUE(is_plain(media));   // FOCUSED is no rule
+    EXPECT_TRUE(is_plain(hidden));
+
+    fake::raise_event(EVENT_SYSTEM_FOREGROUND, term);
+    EXPECT_TRUE(has_alpha(a, 200));
+    EXPECT_TRUE(is_plain(term));
+
+    // An excluded foreground window stays untouched; the others go back to their levels.
+    fake::raise_event(EVENT_SYSTEM_FOREGROUND, explorer);
+    EXPECT_TRUE(is_plain(explorer));
+    EXPECT_TRUE(has_alpha(a, 200));
+    EXPECT_TRUE(has_alpha(term, 150));
+
+    // A focus level below 255 makes the foreground window translucent too.
+    use_settings({{"global", "focus"}, {"globallevel", "200"}, {"focuslevel", "240"}});
+    fake::raise_event(EVENT_SYSTEM_FOREGROUND, b);
+    EXPECT_TRUE(has_alpha(b, 240));
+    EXPECT_TRUE(has_alpha(a, 200));
+}
+
+TEST_F(Events, MovingRuleIsTranslucentOnlyWhileMovingAndOtherRulesIgnoreMoves)
+{
+    use_settings({{"appname0", "notepad"}, {"rule0", "moving"}, {"level0", "100"},
+                  {"appname1", "paint"}, {"rule1", "always"}, {"level1", "150"}});
+    HWND note = app_window("C:\\Windows\\notepad.exe");
+    HWND paint = app_window("C:\\Windows\\paint.exe");
+    HWND other = app_window("C:\\Apps\\other.exe");
+    turn_on();
+    EXPECT_TRUE(is_plain(note));
+    fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, note);
+    EXPECT_TRUE(has_alpha(note, 100));
+    fake::raise_event(EVENT_SYSTEM_MOVESIZEEND, note);
+    EXPECT_TRUE(is_plain(note));
+
+    for (HWND w : {paint, other}) {
+        fake::WindowState before = fake::window(w);
+        fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, w);
+        fake::raise_event(EVENT_SYSTEM_MOVESIZEEND, w);
+        EXPECT_EQ(fake::window(w).alpha, before.alpha);
+        EXPECT_EQ(fake::window(w).layered, before.layered);
+    }
+    EXPECT_TRUE(has_alpha(paint, 150));
+}
+
+TEST_F(Events, AlwaysRuleAppliesOnCreationButNotToTheShellsOwnThreadOrAfterTurnOff)
+{
+    use_settings({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "150"}});
+    turn_on();
+    DWORD notepad = fake::add_process("C:\\Windows\\notepad.exe");
+    HWND created = fake::add_window(notepad);
+    fake::raise_event(EVENT_OBJECT_CREATE, created);
+    EXPECT_TRUE(has_alpha(created, 150));
+
+    HWND own = fake::add_window(notepad);
+    fake::raise_event(EVENT_OBJECT_CREATE, own, fake::shell_thread());
+    EXPECT_TRUE(is_plain(own));
+
+    // An event for a window that is already gone changes nothing and leaks nothing.
+    HWND gone = fake::add_window(notepad);
+    fake::destroy_window(gone);
+    fake::raise_event(EVENT_OBJECT_CREATE, gone);
+    fake::raise_event(EVENT_SYSTEM_FOREGROUND, gone);
+    EXPECT_EQ(fake::open_handles(), 0);
+
+    turn_off();
+    HWND later = fake::add_window(notepad);
+    fake::raise_event(EVENT_OBJECT_CREATE, later);
+    EXPECT_TRUE(is_plain(later));
+}
+
+TEST_F(Events, PassesSurviveWindowsAndProcessesVanishingAndHooksThatFail)
+{
+    use_settings({{"global", "always"}, {"globallevel", "80"}});
+    static HWND victim;
+    static DWORD victim_process;
+    victim_process = fake::add_process("C:\\Apps\\short.exe");
+    HWND first = fake::add_window(victim_process);
+    victim = fake::add_window(fake::add_process("C:\\Apps\\brief.exe"));
+    HWND last = app_window("C:\\Apps\\stays.exe");
+    // z-order: last, victim, first, shell window. Both go while the pass is on "last".
+    fake::during_enumeration(0, [] {
+        fake::destroy_window(victim);
+        fake::exit_process(victim_process);
+    });
+    fake::fail_hooks(true);
+    turn_on();
+    EXPECT_TRUE(has_alpha(last, 80));
+    EXPECT_FALSE(fake::window(victim).exists);
+    EXPECT_FALSE(fake::window(first).exists);
+    EXPECT_TRUE(fake::active_hooks().empty());
+    turn_off();   // removing hooks that were never installed fails quietly
+    EXPECT_TRUE(is_plain(last));
+    EXPECT_EQ(fake::open_handles(), 0);
+}

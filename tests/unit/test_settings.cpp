@@ -1,0 +1,129 @@
+// Finding and reading Lumivane.rc.
+#include "desktop_fixture.h"
+
+using Settings = Desktop;
+
+TEST_F(Settings, SearchOrderPluginDirectoryThenShellDirectoryFirstNameFirst)
+{
+    struct Case {
+        std::vector<std::string> present;
+        std::string chosen;
+    } cases[] = {
+        {{}, PLUGIN_DIR + "Lumivane.rc"},
+        {{SHELL_DIR + "Lumivane.rc"}, SHELL_DIR + "Lumivane.rc"},
+        {{SHELL_DIR + "Lumivane.rc", SHELL_DIR + "Lumivanerc"}, SHELL_DIR + "Lumivanerc"},
+        {{SHELL_DIR + "Lumivane.rc", PLUGIN_DIR + "Lumivane.rc"}, PLUGIN_DIR + "Lumivane.rc"},
+        {{PLUGIN_DIR + "Lumivane.rc", PLUGIN_DIR + "Lumivanerc"}, PLUGIN_DIR + "Lumivanerc"},
+        {{SHELL_DIR + "Lumivanerc", PLUGIN_DIR + "Lumivane.rc"}, PLUGIN_DIR + "Lumivane.rc"},
+    };
+    for (const Case &c : cases) {
+        fake::reset();
+        // Each file names itself through its global level, so the level read shows which won.
+        for (size_t i = 0; i < c.present.size(); ++i)
+            fake::set_file(c.present[i], full_keys({{"globallevel", std::to_string(100 + i)}}));
+        load_settings(fake::plugin_module());
+        EXPECT_EQ(g_settings.path, c.chosen);
+        int expected = 255;
+        for (size_t i = 0; i < c.present.size(); ++i)
+            if (c.present[i] == c.chosen)
+                expected = 100 + (int)i;
+        EXPECT_EQ(g_settings.global_level, expected) << c.chosen;
+    }
+}
+
+TEST_F(Settings, TextsAreFoldedAndLevelsKeptAsWritten)
+{
+    use_settings({{"global", "Focus"}, {"globallevel", "-1"}, {"focuslevel", "300"},
+                  {"appname0", "Notepad"}, {"rule0", "always"}, {"level0", "180"},
+                  {"rule1", "FOCUSED"}, {"exclude7", "explorer"}, {"appname49", "\xe4-\xfc.exe"}});
+    EXPECT_STREQ(g_settings.global_rule, "FOCUS");
+    EXPECT_EQ(g_settings.global_level, -1);
+    EXPECT_EQ(g_settings.focus_level, 300);
+    EXPECT_STREQ(g_settings.app[0], "NOTEPAD");
+    EXPECT_STREQ(g_settings.rule[0], "ALWAYS");
+    EXPECT_EQ(g_settings.level[0], 180);
+    EXPECT_STREQ(g_settings.rule[1], "FOCUSED");
+    EXPECT_STREQ(g_settings.exclude[7], "EXPLORER");
+    EXPECT_STREQ(g_settings.app[49], "\xe4-\xfc.EXE");   // bytes from 0x80 up are left alone
+}
+
+TEST_F(Settings, GapsInTheNumberingAreEmptyEntries)
+{
+    use_settings({{"appname10", "ten"}, {"rule10", "moving"}, {"level10", "10"},
+                  {"appname20", "twenty"}, {"rule20", "focus"}, {"level20", "20"}});
+    for (int i = 0; i < MAX_APPS; ++i) {
+        if (i == 10 || i == 20)
+            continue;
+        EXPECT_STREQ(g_settings.app[i], "") << i;
+        EXPECT_STREQ(g_settings.rule[i], "") << i;
+        EXPECT_EQ(g_settings.level[i], 255) << i;
+    }
+    EXPECT_STREQ(g_settings.app[20], "TWENTY");
+    EXPECT_EQ(g_settings.level[10], 10);
+}
+
+TEST_F(Settings, ReloadAfterTheFileIsDeletedResetsEveryField)
+{
+    std::map<std::string, std::string> keys = {{"global", "always"}, {"globallevel", "1"},
+                                               {"focuslevel", "2"}};
+    for (int i = 0; i < MAX_APPS; ++i) {
+        keys["appname" + std::to_string(i)] = "app" + std::to_string(i);
+        keys["rule" + std::to_string(i)] = "focus";
+        keys["level" + std::to_string(i)] = "7";
+        keys["exclude" + std::to_string(i)] = "ex" + std::to_string(i);
+    }
+    use_settings(keys);
+    ASSERT_STREQ(g_settings.exclude[49], "EX49");
+
+    fake::remove_file(PLUGIN_DIR + "Lumivane.rc");
+    load_settings(fake::plugin_module());
+    EXPECT_STREQ(g_settings.global_rule, "");
+    EXPECT_EQ(g_settings.global_level, 255);
+    EXPECT_EQ(g_settings.focus_level, 255);
+    for (int i = 0; i < MAX_APPS; ++i) {
+        EXPECT_STREQ(g_settings.app[i], "");
+        EXPECT_STREQ(g_settings.rule[i], "");
+        EXPECT_STREQ(g_settings.exclude[i], "");
+        EXPECT_EQ(g_settings.level[i], 255);
+    }
+}
+
+TEST_F(Settings, LongValuesAreCutToTheirSlotAndLeaveNeighboursIntact)
+{
+    std::string huge(5000, 'x');
+    use_settings({{"global", "alwaysalwaysalways"}, {"appname3", "notepad.exe.long"},
+                  {"rule3", "movingmovingmoving"}, {"exclude3", huge}, {"appname4", "next"},
+                  {"rule4", "focus"}});
+    EXPECT_STREQ(g_settings.global_rule, "ALWAYSALWAY");   // 11 characters
+    EXPECT_STREQ(g_settings.app[3], "NOTEPAD.E");          // 9 characters
+    EXPECT_STREQ(g_settings.rule[3], "MOVINGMOV");
+    EXPECT_STREQ(g_settings.exclude[3], "XXXXXXXXX");
+    EXPECT_STREQ(g_settings.app[4], "NEXT");
+    EXPECT_STREQ(g_settings.rule[4], "FOCUS");
+    EXPECT_EQ(g_settings.global_level, 255);
+}
+
+TEST_F(Settings, PluginPathNearTheBufferSizeNeverOverflows)
+{
+    // Directory plus "Lumivanerc" fits in 259 characters, "Lumivane.rc" does not.
+    std::string dir = "C:\\" + std::string(259 - 3 - 10 - 1, 'd') + "\\";
+    ASSERT_EQ(dir.size() + 10, 259u);
+    struct Case {
+        std::string plugin, file;
+        int level;
+    } cases[] = {
+        {dir + "Lumivane.dll", dir + "Lumivanerc", 11},
+        {dir + "Lumivane.dll", SHELL_DIR + "Lumivane.rc", 12},
+        // Longer than the buffer: the name arrives cut and unterminated, as on Windows XP.
+        {"C:\\" + std::string(400, 'p') + "\\Lumivane.dll", SHELL_DIR + "Lumivanerc", 13},
+    };
+    for (const Case &c : cases) {
+        fake::reset();
+        fake::set_plugin_path(c.plugin);
+        fake::set_file(c.file, full_keys({{"globallevel", std::to_string(c.level)}}));
+        fake::set_file(dir + "Lumivane.rc", full_keys({{"globallevel", "99"}}));
+        load_settings(fake::plugin_module());
+        EXPECT_EQ(g_settings.path, c.file);
+        EXPECT_EQ(g_settings.global_level, c.level);
+    }
+}
