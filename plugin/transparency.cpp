@@ -29,7 +29,7 @@ int find_app_index(const char *folded_path)
     return -1;
 }
 
-static bool is_excluded(const char *folded_path)
+bool is_excluded(const char *folded_path)
 {
     for (int i = 0; i < MAX_APPS; ++i) {
         if (g_settings.exclude[i][0] != '\0' && strstr(folded_path, g_settings.exclude[i]))

@@ -8,6 +8,9 @@ void read_folded_path(HWND window, char *path);
 // The first entry whose application fragment occurs in the folded path, or -1.
 int find_app_index(const char *folded_path);
 
+// True when one of the exclusion fragments occurs in the folded path.
+bool is_excluded(const char *folded_path);
+
 // The rule word and level that decide a window with this app index: the entry's own,
 // or the global ones when no entry claims it (-1).
 const char *effective_rule(int app_index);
