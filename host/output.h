@@ -1,0 +1,6 @@
+// What the host tells its user: one line per thing it does on stdout, problems on stderr.
+// Every line is flushed at once: tests and the demo read it from a pipe as it happens.
+#pragma once
+
+void say(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void complain(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,103 @@
+#include "plugins.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "host_paths.h"
+#include "output.h"
+
+typedef int (*BeginPlugin)(HINSTANCE module);
+typedef void (*EndPlugin)(HINSTANCE module);
+
+struct Plugin {
+    std::string path;
+    HMODULE module;
+    EndPlugin end;
+};
+
+static std::vector<Plugin> s_plugins;
+
+// GetProcAddress answers a generic function pointer; going through void (*)(void) tells the
+// compiler the cast to the real type is meant.
+template <typename Function>
+static Function find_function(HMODULE module, const char *name)
+{
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
+}
+
+static std::string trim_line(const std::string &text)
+{
+    size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return std::string();
+    size_t last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+static void start_plugin(const std::string &path)
+{
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module) {
+        say("cannot load %s (error %lu)", path.c_str(), GetLastError());
+        return;
+    }
+    say("loaded %s", path.c_str());
+    auto begin = find_function<BeginPlugin>(module, "beginPlugin");
+    if (!begin) {
+        say("no beginPlugin in %s", path.c_str());
+        FreeLibrary(module);
+        return;
+    }
+    int result = begin(module);
+    say("beginPlugin %s = %d", path.c_str(), result);
+    if (result != 0) {
+        FreeLibrary(module);
+        say("freed %s", path.c_str());
+        return;
+    }
+    auto end = find_function<EndPlugin>(module, "endPlugin");
+    s_plugins.push_back(Plugin{path, module, end});
+}
+
+void load_plugins(const std::string &list_path)
+{
+    FILE *list = std::fopen(list_path.c_str(), "rb");
+    if (!list) {
+        say("no plug-in list at %s", list_path.c_str());
+        return;
+    }
+    std::string text;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, list)) > 0)
+        text.append(chunk, got);
+    std::fclose(list);
+
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string entry = trim_line(text.substr(start, end - start));
+        start = end + 1;
+        if (!entry.empty() && entry[0] != '#')
+            start_plugin(path_beside_host(entry));
+    }
+}
+
+void unload_plugins()
+{
+    while (!s_plugins.empty()) {
+        Plugin plugin = s_plugins.back();
+        s_plugins.pop_back();
+        if (plugin.end) {
+            plugin.end(plugin.module);
+            say("endPlugin %s", plugin.path.c_str());
+        }
+        FreeLibrary(plugin.module);
+        say("freed %s", plugin.path.c_str());
+    }
+}

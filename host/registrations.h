@@ -1,0 +1,19 @@
+// Which plug-in windows asked for which shell messages, and delivering those messages.
+#pragma once
+#include <windows.h>
+
+enum : UINT {
+    BB_REGISTERMESSAGE = 10001,
+    BB_UNREGISTERMESSAGE = 10002,
+    BB_RECONFIGURE = 10103,
+    BB_BROADCAST = 10901,
+};
+
+// messages is the window's zero-terminated list.
+void register_window(HWND window, const UINT *messages);
+// A null list removes the window from every message.
+void unregister_window(HWND window, const UINT *messages);
+
+// Sends message with SendMessageA to every window registered for it, in registration order,
+// and answers how many windows got it.
+int deliver(UINT message, WPARAM wparam, LPARAM lparam);
