@@ -1,0 +1,107 @@
+#!/bin/bash
+# One private X display and one Wine server shared by every Windows program of a test run.
+#
+#   eval "$(scripts/wine-session.sh start DIR)"   starts Xvfb and a persistent wineserver for the
+#                                                 prefix DIR/prefix, prints the variables to export
+#   scripts/wine-session.sh stop DIR              stops what start started, by process id
+#
+# DIR (usually under the build directory) keeps the prefix between runs: creating one takes
+# about ten seconds, reusing it well under one. The state of a running session is in DIR/session.
+set -euo pipefail
+
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+
+usage() {
+    echo "usage: $0 start|stop DIR" >&2
+    exit 2
+}
+
+[ $# -eq 2 ] || usage
+action=$1
+dir=$(mkdir -p "$2" && cd "$2" && pwd)
+state=$dir/session
+prefix=$dir/prefix
+
+# Xvfb chooses a free display itself and writes its number to the descriptor once it accepts
+# clients, so two sessions on one machine never race for a display number.
+start_display() {
+    local number_file=$state/display
+    : >"$number_file"
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$number_file" \
+        >"$state/xvfb.log" 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 100); do
+        if grep -q '^[0-9]' "$number_file"; then
+            echo ":$(head -n1 "$number_file")"
+            return
+        fi
+        is_running "$(cat "$state/xvfb.pid")" || break
+        sleep 0.1
+    done
+    echo "wine-session: Xvfb did not start, see $state/xvfb.log" >&2
+    return 1
+}
+
+start_session() {
+    if [ -f "$state/wineserver.pid" ] && is_running "$(cat "$state/wineserver.pid")"; then
+        echo "wine-session: a session is already running in $dir (stop it first)" >&2
+        exit 1
+    fi
+    # What a session that was not stopped left behind.
+    stop_pid "$state/xvfb.pid"
+    mkdir -p "$state" "$prefix"
+    local display
+    display=$(start_display)
+
+    export WINEPREFIX=$prefix DISPLAY=$display WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # -f keeps the server in the foreground of its own background job, so its id is known;
+    # -p keeps it alive between programs.
+    "$WINESERVER" -f -p >"$state/wineserver.log" 2>&1 &
+    echo $! >"$state/wineserver.pid"
+    if [ ! -f "$prefix/system.reg" ]; then
+        "$WINE" wineboot --init >"$state/wineboot.log" 2>&1
+    fi
+    # Later programs find the server through the prefix, so nothing else needs to be kept.
+    printf 'export WINEPREFIX=%q DISPLAY=%q WINEDEBUG=-all WINEDLLOVERRIDES=%q LUMIVANE_WINE_SESSION=1\n' \
+        "$prefix" "$display" "mscoree,mshtml="
+}
+
+# True while the process runs; a zombie waiting to be reaped counts as ended.
+is_running() {
+    local status
+    status=$(ps -o stat= -p "$1" 2>/dev/null) && [ "${status#Z}" = "$status" ]
+}
+
+stop_pid() {
+    local pid_file=$1
+    [ -f "$pid_file" ] || return 0
+    local pid
+    pid=$(cat "$pid_file")
+    if is_running "$pid"; then
+        kill "$pid" 2>/dev/null || true
+        for _ in $(seq 50); do
+            is_running "$pid" || break
+            sleep 0.1
+        done
+        if is_running "$pid"; then kill -9 "$pid" 2>/dev/null || true; fi
+    fi
+    rm -f "$pid_file"
+}
+
+stop_session() {
+    [ -d "$state" ] || return 0
+    if [ -f "$state/wineserver.pid" ]; then
+        # Ends the Windows programs still running in this session's own prefix, then the
+        # server, which saves the registry on the way out.
+        WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+        stop_pid "$state/wineserver.pid"
+    fi
+    stop_pid "$state/xvfb.pid"
+}
+
+case $action in
+start) start_session ;;
+stop) stop_session ;;
+*) usage ;;
+esac
