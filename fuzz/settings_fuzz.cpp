@@ -1,0 +1,80 @@
+// Settings loading against whatever the shell's readers may answer: texts of any length and
+// content for every key, any integers, plug-in and shell paths of any length. Afterwards
+// every slot must hold the folded, cut value it was given, terminated inside the slot.
+#include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "../common/text.h"
+#include "../plugin/settings.h"
+#include "fake_desktop.h"
+
+static std::string expected(const std::string &value, size_t slot_size)
+{
+    std::string text = value.c_str();   // the reader's text ends at its first NUL
+    text = text.substr(0, slot_size - 1);
+    std::vector<char> folded(text.begin(), text.end());
+    folded.push_back('\0');
+    fold(folded.data());
+    return folded.data();
+}
+
+static void check_slot(const char *slot, size_t size, const std::string &value)
+{
+    if (memchr(slot, '\0', size) == nullptr || expected(value, size) != slot)
+        abort();
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // Values are separated by 0x1E (record separator) so that they may hold newlines and NULs.
+    std::vector<std::string> values(1);
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] == 0x1E)
+            values.emplace_back();
+        else
+            values.back() += (char)data[i];
+    }
+    size_t next = 0;
+    auto take = [&]() -> std::string { return next < values.size() ? values[next++] : ""; };
+
+    fake::reset();
+    std::string plugin_dir = take();
+    std::string shell_dir = take();
+    fake::set_plugin_path(plugin_dir + "\\Lumivane.dll");
+    fake::set_shell_dir(shell_dir);
+
+    std::map<std::string, std::string> keys;
+    std::vector<std::string> names = {"global", "globallevel", "focuslevel"};
+    for (int i = 0; i < MAX_APPS; ++i)
+        for (const char *name : {"level", "appname", "rule", "exclude"})
+            names.push_back(name + std::to_string(i));
+    for (const std::string &name : names)
+        if (next < values.size())
+            keys["Lumivane.plugin." + name + ":"] = take();
+    std::string file = (plugin_dir.size() % 2 ? shell_dir : plugin_dir + "\\") + "Lumivane.rc";
+    fake::set_file(file, keys);
+
+    memset(&g_settings, 0x5A, sizeof g_settings);
+    load_settings(fake::plugin_module());
+
+    if (memchr(g_settings.path, '\0', sizeof g_settings.path) == nullptr)
+        abort();
+    bool found = std::string(g_settings.path) == file;
+    auto value = [&](const std::string &name) -> std::string {
+        auto it = keys.find("Lumivane.plugin." + name + ":");
+        return found && it != keys.end() ? it->second : "";
+    };
+    check_slot(g_settings.global_rule, GLOBAL_RULE_SIZE, value("global"));
+    for (int i = 0; i < MAX_APPS; ++i) {
+        std::string n = std::to_string(i);
+        check_slot(g_settings.app[i], SLOT_SIZE, value("appname" + n));
+        check_slot(g_settings.rule[i], SLOT_SIZE, value("rule" + n));
+        check_slot(g_settings.exclude[i], SLOT_SIZE, value("exclude" + n));
+    }
+    return 0;
+}
