@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the three presets, runs the unit tests
-# (AddressSanitizer and UBSan), the static checks of the Windows files, and the live tests
-# under Wine. Exits non-zero on any failure.
+# (AddressSanitizer and UBSan), the static checks of the Windows files, the live tests
+# under Wine, and each fuzz target for about 30 seconds (LUMIVANE_FUZZ_SECONDS to change).
+# Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -16,6 +17,7 @@ build() {
 echo "== native: product logic on the fake desktop"
 build native
 ctest --preset native
+scripts/fuzz.sh "${LUMIVANE_FUZZ_SECONDS:-30}"
 
 echo "== win32: x86 deliverables"
 build win32
