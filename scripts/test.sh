@@ -25,6 +25,8 @@ ctest --preset win32
 
 echo "== win64: x64 deliverables and live tests under Wine"
 build win64
+scripts/package.sh --no-build
+tests/package/check_zip.sh
 session_dir=$root/build/win64/wine
 eval "$(scripts/wine-session.sh start "$session_dir")"
 trap 'scripts/wine-session.sh stop "$session_dir"' EXIT
