@@ -117,6 +117,9 @@ const std::string *find_value(const char *path, const char *key)
 
 SettingsText::SettingsText(std::string_view bytes)
 {
+    // One slot per line up front: growing the table step by step costs more than the
+    // parse itself on a big file.
+    values_.reserve(std::count(bytes.begin(), bytes.end(), '\n') + 1);
     while (!bytes.empty()) {
         size_t end = bytes.find('\n');
         std::string_view line = bytes.substr(0, end);
