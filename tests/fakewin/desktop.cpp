@@ -81,6 +81,8 @@ void exit_process(DWORD process_id)
     state().processes.erase(process_id);
 }
 
+bool process_exists(DWORD process_id) { return state().processes.count(process_id) != 0; }
+
 HWND add_window(DWORD process_id, const WindowOptions &options)
 {
     HWND handle = new_window(process_id, state().processes[process_id].thread, options.visible,

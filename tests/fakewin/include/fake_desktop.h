@@ -55,6 +55,7 @@ HINSTANCE plugin_module();
 
 DWORD add_process(const std::string &exe_path, const ProcessOptions &options = {});
 void exit_process(DWORD process_id);   // its windows go too
+bool process_exists(DWORD process_id);
 // A new top-level window, on top of the z-order, owned by the process's own thread.
 HWND add_window(DWORD process_id, const WindowOptions &options = {});
 void destroy_window(HWND window);

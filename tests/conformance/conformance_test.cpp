@@ -1,0 +1,176 @@
+// The Windows behaviours Lumivane relies on, one test each. Built against the fake desktop
+// and run natively, and built for Windows and run against real user32 under Wine: where the
+// two disagree, the fake is wrong.
+#include <gtest/gtest.h>
+#include <psapi.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+using conformance::make_window;
+using conformance::remove_window;
+
+typedef BOOL(WINAPI *LayeredQueryFn)(HWND, COLORREF *, BYTE *, DWORD *);
+
+static LayeredQueryFn layered_query()
+{
+    FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), "GetLayeredWindowAttributes");
+    return reinterpret_cast<LayeredQueryFn>(reinterpret_cast<void (*)(void)>(found));
+}
+
+static const COLORREF KEY = 0x00FF00FF;
+
+TEST(Conformance, LayeredQueryFailsOnAWindowThatIsNotLayered)
+{
+    HWND window = make_window(0, true);
+    COLORREF key = 1;
+    BYTE alpha = 2;
+    DWORD flags = 3;
+    EXPECT_FALSE(layered_query()(window, &key, &alpha, &flags));
+    remove_window(window);
+}
+
+TEST(Conformance, LayeredQueryFailsWhileAttributesWereNeverSet)
+{
+    HWND window = make_window(WS_EX_LAYERED, true);
+    COLORREF key = 0;
+    DWORD flags = 0;
+    EXPECT_FALSE(layered_query()(window, &key, NULL, &flags));
+    remove_window(window);
+}
+
+TEST(Conformance, SetLayeredWindowAttributesFailsWithoutTheLayeredStyle)
+{
+    HWND window = make_window(0, true);
+    EXPECT_FALSE(SetLayeredWindowAttributes(window, 0, 128, LWA_ALPHA));
+    remove_window(window);
+}
+
+TEST(Conformance, LayeredQueryGivesBackKeyAlphaAndFlagsAndWritesOnlyWhatItIsGiven)
+{
+    HWND window = make_window(WS_EX_LAYERED, true);
+    ASSERT_TRUE(SetLayeredWindowAttributes(window, KEY, 77, LWA_COLORKEY | LWA_ALPHA));
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(layered_query()(window, &key, &alpha, &flags));
+    EXPECT_EQ(key, KEY);
+    EXPECT_EQ(alpha, 77);
+    EXPECT_EQ(flags, (DWORD)(LWA_COLORKEY | LWA_ALPHA));
+
+    key = 0;
+    EXPECT_TRUE(layered_query()(window, &key, NULL, NULL));
+    EXPECT_EQ(key, KEY);
+
+    // Alpha only: the flags say there is no colour key, whatever key value was passed.
+    ASSERT_TRUE(SetLayeredWindowAttributes(window, KEY, 90, LWA_ALPHA));
+    flags = 0;
+    ASSERT_TRUE(layered_query()(window, NULL, &alpha, &flags));
+    EXPECT_EQ(flags, (DWORD)LWA_ALPHA);
+    EXPECT_EQ(alpha, 90);
+    remove_window(window);
+}
+
+TEST(Conformance, ClearingTheLayeredStyleForgetsTheAttributes)
+{
+    HWND window = make_window(WS_EX_LAYERED, true);
+    ASSERT_TRUE(SetLayeredWindowAttributes(window, KEY, 50, LWA_COLORKEY | LWA_ALPHA));
+    LONG style = GetWindowLongA(window, GWL_EXSTYLE);
+    SetWindowLongA(window, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+    EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    SetWindowLongA(window, GWL_EXSTYLE, style | WS_EX_LAYERED);
+    COLORREF key = 0;
+    DWORD flags = 0;
+    EXPECT_FALSE(layered_query()(window, &key, NULL, &flags));
+    remove_window(window);
+}
+
+TEST(Conformance, ModuleFileNameIsCutToSizeLessOneAndTerminated)
+{
+    std::string exe;
+    HANDLE process = conformance::open_test_process(&exe);
+    ASSERT_TRUE(process != NULL);
+    HMODULE first = NULL;
+    DWORD needed = 0;
+    ASSERT_TRUE(EnumProcessModules(process, &first, sizeof first, &needed));
+    EXPECT_GE(needed, sizeof first);
+
+    char full[MAX_PATH];
+    ASSERT_EQ(GetModuleFileNameExA(process, first, full, MAX_PATH), exe.size());
+    EXPECT_EQ(std::string(full), exe);
+
+    char cut[12];
+    memset(cut, 'X', sizeof cut);
+    GetModuleFileNameExA(process, first, cut, 10);
+    EXPECT_EQ(std::string(cut), exe.substr(0, 9));
+    EXPECT_EQ(cut[10], 'X');
+    EXPECT_TRUE(CloseHandle(process));
+}
+
+struct Enumeration {
+    std::vector<HWND> seen;
+    int stop_after;
+};
+
+static BOOL CALLBACK record_window(HWND window, LPARAM param)
+{
+    Enumeration *enumeration = reinterpret_cast<Enumeration *>(param);
+    enumeration->seen.push_back(window);
+    return (int)enumeration->seen.size() < enumeration->stop_after;
+}
+
+TEST(Conformance, EnumWindowsGoesTopDownAndStopsWhenTheCallbackSaysSo)
+{
+    HWND older = make_window(0, true);
+    HWND newer = make_window(0, false);
+    Enumeration all = {{}, 1 << 30};
+    EnumWindows(record_window, (LPARAM)&all);
+    auto position = [&](HWND window) {
+        for (size_t i = 0; i < all.seen.size(); ++i)
+            if (all.seen[i] == window)
+                return (int)i;
+        return -1;
+    };
+    ASSERT_GE(position(older), 0);
+    EXPECT_GE(position(newer), 0);   // hidden windows are enumerated too
+    EXPECT_LT(position(newer), position(older));
+
+    Enumeration first_only = {{}, 1};
+    EnumWindows(record_window, (LPARAM)&first_only);
+    EXPECT_EQ(first_only.seen.size(), 1u);
+    remove_window(newer);
+    remove_window(older);
+    EXPECT_FALSE(IsWindow(older));
+}
+
+static std::vector<DWORD> g_events;
+
+static void CALLBACK record_event(HWINEVENTHOOK, DWORD event, HWND, LONG, LONG, DWORD, DWORD)
+{
+    g_events.push_back(event);
+}
+
+TEST(Conformance, HooksSeeTheirRangeOnlyAndSkipTheInstallingThread)
+{
+    HWND window = make_window(0, true);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND,
+                                         GetModuleHandleA(NULL), record_event, 0, 0,
+                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNTHREAD);
+    ASSERT_TRUE(hook != NULL);
+    g_events.clear();
+    conformance::raise_from_other_thread(EVENT_SYSTEM_FOREGROUND, window);
+    conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
+    conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZEEND, window);
+    conformance::raise_from_own_thread(EVENT_SYSTEM_MOVESIZESTART, window);
+    EXPECT_EQ(g_events, (std::vector<DWORD>{EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND}));
+
+    EXPECT_TRUE(UnhookWinEvent(hook));
+    EXPECT_FALSE(UnhookWinEvent(hook));
+    g_events.clear();
+    conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
+    EXPECT_TRUE(g_events.empty());
+    remove_window(window);
+}
