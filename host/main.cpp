@@ -53,6 +53,7 @@ static const char USAGE[] =
 
 int main()
 {
+    prepare_output();
     Command command = parse_command_line(GetCommandLineA());
     switch (command.kind) {
     case CommandKind::run_shell:

@@ -1,7 +1,16 @@
 #include "output.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdarg>
 #include <cstdio>
+
+void prepare_output()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
 
 static void put_line(FILE *stream, const char *format, va_list arguments)
 {
