@@ -2,6 +2,8 @@
 // and run natively, and built for Windows and run against real user32 under Wine: where the
 // two disagree, the fake is wrong.
 #include <gtest/gtest.h>
+#include <windows.h>
+
 #include <psapi.h>
 #include <string.h>
 
@@ -25,7 +27,7 @@ static const COLORREF KEY = 0x00FF00FF;
 
 TEST(Conformance, LayeredQueryFailsOnAWindowThatIsNotLayered)
 {
-    HWND window = make_window(0, true);
+    HWND window = make_window(0, false);
     COLORREF key = 1;
     BYTE alpha = 2;
     DWORD flags = 3;
@@ -35,7 +37,7 @@ TEST(Conformance, LayeredQueryFailsOnAWindowThatIsNotLayered)
 
 TEST(Conformance, LayeredQueryFailsWhileAttributesWereNeverSet)
 {
-    HWND window = make_window(WS_EX_LAYERED, true);
+    HWND window = make_window(WS_EX_LAYERED, false);
     COLORREF key = 0;
     DWORD flags = 0;
     EXPECT_FALSE(layered_query()(window, &key, NULL, &flags));
@@ -44,14 +46,14 @@ TEST(Conformance, LayeredQueryFailsWhileAttributesWereNeverSet)
 
 TEST(Conformance, SetLayeredWindowAttributesFailsWithoutTheLayeredStyle)
 {
-    HWND window = make_window(0, true);
+    HWND window = make_window(0, false);
     EXPECT_FALSE(SetLayeredWindowAttributes(window, 0, 128, LWA_ALPHA));
     remove_window(window);
 }
 
 TEST(Conformance, LayeredQueryGivesBackKeyAlphaAndFlagsAndWritesOnlyWhatItIsGiven)
 {
-    HWND window = make_window(WS_EX_LAYERED, true);
+    HWND window = make_window(WS_EX_LAYERED, false);
     ASSERT_TRUE(SetLayeredWindowAttributes(window, KEY, 77, LWA_COLORKEY | LWA_ALPHA));
     COLORREF key = 0;
     BYTE alpha = 0;
@@ -76,7 +78,7 @@ TEST(Conformance, LayeredQueryGivesBackKeyAlphaAndFlagsAndWritesOnlyWhatItIsGive
 
 TEST(Conformance, ClearingTheLayeredStyleForgetsTheAttributes)
 {
-    HWND window = make_window(WS_EX_LAYERED, true);
+    HWND window = make_window(WS_EX_LAYERED, false);
     ASSERT_TRUE(SetLayeredWindowAttributes(window, KEY, 50, LWA_COLORKEY | LWA_ALPHA));
     LONG style = GetWindowLongA(window, GWL_EXSTYLE);
     SetWindowLongA(window, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
@@ -153,18 +155,23 @@ static void CALLBACK record_event(HWINEVENTHOOK, DWORD event, HWND, LONG, LONG, 
     g_events.push_back(event);
 }
 
-TEST(Conformance, HooksSeeTheirRangeOnlyAndSkipTheInstallingThread)
+static HWINEVENTHOOK hook_move_size()
 {
-    HWND window = make_window(0, true);
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND,
-                                         GetModuleHandleA(NULL), record_event, 0, 0,
-                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNTHREAD);
+    return SetWinEventHook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND,
+                           GetModuleHandleA(NULL), record_event, 0, 0,
+                           WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNTHREAD);
+}
+
+TEST(Conformance, HooksSeeTheirRangeOnlyUntilRemoved)
+{
+    HWND window = make_window(0, false);
+    HWINEVENTHOOK hook = hook_move_size();
     ASSERT_TRUE(hook != NULL);
     g_events.clear();
     conformance::raise_from_other_thread(EVENT_SYSTEM_FOREGROUND, window);
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
+    conformance::raise_from_other_thread(EVENT_OBJECT_CREATE, window);
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZEEND, window);
-    conformance::raise_from_own_thread(EVENT_SYSTEM_MOVESIZESTART, window);
     EXPECT_EQ(g_events, (std::vector<DWORD>{EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND}));
 
     EXPECT_TRUE(UnhookWinEvent(hook));
@@ -172,5 +179,22 @@ TEST(Conformance, HooksSeeTheirRangeOnlyAndSkipTheInstallingThread)
     g_events.clear();
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
     EXPECT_TRUE(g_events.empty());
+    remove_window(window);
+}
+
+TEST(Conformance, HooksSkipEventsOfTheInstallingThread)
+{
+    // Wine 8 delivers them all the same; Windows skips them. The plug-in does not depend
+    // on either: the shell's own windows are reached by the passes either way.
+    if (conformance::running_on_wine())
+        GTEST_SKIP() << "Wine does not skip the installing thread's own events";
+    HWND window = make_window(0, false);
+    HWINEVENTHOOK hook = hook_move_size();
+    g_events.clear();
+    conformance::raise_from_own_thread(EVENT_SYSTEM_MOVESIZESTART, window);
+    EXPECT_TRUE(g_events.empty());
+    conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
+    EXPECT_EQ(g_events.size(), 1u);
+    UnhookWinEvent(hook);
     remove_window(window);
 }

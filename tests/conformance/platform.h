@@ -20,4 +20,7 @@ HANDLE open_test_process(std::string *exe_path);
 void raise_from_own_thread(DWORD event, HWND window);
 void raise_from_other_thread(DWORD event, HWND window);
 
+// True under Wine, whose user32 differs from Windows' in a few behaviours.
+bool running_on_wine();
+
 }  // namespace conformance

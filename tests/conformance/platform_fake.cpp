@@ -38,4 +38,6 @@ void raise_from_own_thread(DWORD event, HWND window)
 
 void raise_from_other_thread(DWORD event, HWND window) { fake::raise_event(event, window); }
 
+bool running_on_wine() { return false; }
+
 }  // namespace conformance

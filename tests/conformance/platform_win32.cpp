@@ -1,8 +1,6 @@
 // The conformance tests' desktop, on real user32 (run under Wine, or on Windows).
 #include <windows.h>
 
-#include <thread>
-
 #include "platform.h"
 
 namespace conformance {
@@ -60,11 +58,31 @@ void raise_from_own_thread(DWORD event, HWND window)
     pump_for(300);
 }
 
+struct EventToRaise {
+    DWORD event;
+    HWND window;
+};
+
+static DWORD WINAPI raise_event_thread(LPVOID param)
+{
+    EventToRaise *raise = static_cast<EventToRaise *>(param);
+    NotifyWinEvent(raise->event, raise->window, OBJID_WINDOW, CHILDID_SELF);
+    return 0;
+}
+
 void raise_from_other_thread(DWORD event, HWND window)
 {
-    std::thread other([=] { NotifyWinEvent(event, window, OBJID_WINDOW, CHILDID_SELF); });
-    other.join();
+    EventToRaise raise = {event, window};
+    HANDLE thread = CreateThread(NULL, 0, raise_event_thread, &raise, 0, NULL);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
     pump_for(300);
+}
+
+bool running_on_wine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != NULL;
 }
 
 }  // namespace conformance
