@@ -44,12 +44,12 @@ start_display() {
 }
 
 start_session() {
-    if [ -f "$state/wineserver.pid" ] && is_running "$(cat "$state/wineserver.pid")"; then
+    if [ -f "$state/wineserver.pid" ] && is_running "$(cat "$state/wineserver.pid")" wineserver64; then
         echo "wine-session: a session is already running in $dir (stop it first)" >&2
         exit 1
     fi
     # What a session that was not stopped left behind.
-    stop_pid "$state/xvfb.pid"
+    stop_pid "$state/xvfb.pid" Xvfb
     mkdir -p "$state" "$prefix"
     local display
     display=$(start_display)
@@ -67,18 +67,20 @@ start_session() {
         "$prefix" "$display" "mscoree,mshtml="
 }
 
-# True while the process runs; a zombie waiting to be reaped counts as ended.
+# True while the process runs (a zombie waiting to be reaped counts as ended) and, when a
+# program name is given, runs that program: a recorded id may have been reused since.
 is_running() {
     local status
-    status=$(ps -o stat= -p "$1" 2>/dev/null) && [ "${status#Z}" = "$status" ]
+    status=$(ps -o stat= -p "$1" 2>/dev/null) && [ "${status#Z}" = "$status" ] || return 1
+    [ -z "${2:-}" ] || [ "$(ps -o comm= -p "$1" 2>/dev/null)" = "$2" ]
 }
 
 stop_pid() {
-    local pid_file=$1
+    local pid_file=$1 program=$2
     [ -f "$pid_file" ] || return 0
     local pid
     pid=$(cat "$pid_file")
-    if is_running "$pid"; then
+    if is_running "$pid" "$program"; then
         kill "$pid" 2>/dev/null || true
         for _ in $(seq 50); do
             is_running "$pid" || break
@@ -95,9 +97,9 @@ stop_session() {
         # Ends the Windows programs still running in this session's own prefix, then the
         # server, which saves the registry on the way out.
         WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true
-        stop_pid "$state/wineserver.pid"
+        stop_pid "$state/wineserver.pid" wineserver64
     fi
-    stop_pid "$state/xvfb.pid"
+    stop_pid "$state/xvfb.pid" Xvfb
 }
 
 case $action in

@@ -1,0 +1,339 @@
+#include "live_desktop.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+namespace {
+
+const char VERSION_KEY[] = "Software\\Wine\\AppDefaults\\BLACKBOX.EXE";
+const DWORD POLL_INTERVAL_MS = 20;
+
+// A path handed over by the build in the environment. Unix paths are reached through Wine's
+// Z: drive, which maps the whole file system.
+std::string path_from_environment(const char *name)
+{
+    const char *value = getenv(name);
+    if (!value || !*value)
+        return std::string();
+    std::string path = value;
+    if (path[0] == '/')
+        path = "Z:" + path;
+    for (char &c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+std::string with_backslash(std::string path)
+{
+    if (!path.empty() && path.back() != '\\')
+        path += '\\';
+    return path;
+}
+
+bool write_file(const std::string &path, const std::string &text)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    return bool(file);
+}
+
+bool same_text_ignoring_case(const std::string &a, const std::string &b)
+{
+    return a.size() == b.size() && _stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+}  // namespace
+
+std::string settings_entry(int index, const std::string &app, const std::string &rule, int level)
+{
+    std::string n = std::to_string(index);
+    return "Lumivane.plugin.appname" + n + ": " + app + "\n" + "Lumivane.plugin.rule" + n +
+           ": " + rule + "\n" + "Lumivane.plugin.level" + n + ": " + std::to_string(level) +
+           "\n";
+}
+
+// ---- TargetApp ----
+
+TargetApp::TargetApp(const std::string &name, const std::string &command_line,
+                     const std::string &directory)
+    : name_(name), process_(command_line, directory)
+{
+}
+
+HWND TargetApp::window(const std::string &title) const
+{
+    auto found = windows_.find(title);
+    return found == windows_.end() ? NULL : found->second;
+}
+
+std::string TargetApp::title_of(HWND window) const
+{
+    for (const auto &[title, handle] : windows_) {
+        if (handle == window)
+            return title;
+    }
+    return std::string();
+}
+
+// "window TITLE HANDLE"
+bool TargetApp::take_window_line(const std::string &line)
+{
+    if (line.compare(0, 7, "window ") != 0)
+        return false;
+    size_t last_space = line.rfind(' ');
+    if (last_space <= 7)
+        return false;
+    std::string title = line.substr(7, last_space - 7);
+    windows_[title] = reinterpret_cast<HWND>(
+        static_cast<UINT_PTR>(strtoull(line.c_str() + last_space + 1, NULL, 16)));
+    return true;
+}
+
+bool TargetApp::wait_until_ready()
+{
+    auto last = process_.wait_for_line(
+        [this](const std::string &line) {
+            if (line.compare(0, 7, "module ") == 0)
+                module_ = line.substr(7);
+            take_window_line(line);
+            return line == "ready" || line.compare(0, 7, "failed ") == 0;
+        },
+        SETTLE_MS);
+    return last && *last == "ready";
+}
+
+bool TargetApp::run(const std::string &command)
+{
+    process_.send_line(command);
+    auto answer = process_.wait_for_line(
+        [&](const std::string &line) {
+            return line == "done " + command || line == "failed " + command;
+        },
+        SETTLE_MS);
+    return answer && *answer == "done " + command;
+}
+
+HWND TargetApp::open(const std::string &kind, const std::string &title)
+{
+    process_.send_line("open " + kind + " " + title);
+    auto answer = process_.wait_for_line(
+        [&](const std::string &line) {
+            return line.compare(0, 7 + title.size() + 1, "window " + title + " ") == 0 ||
+                   line.compare(0, 7, "failed ") == 0;
+        },
+        SETTLE_MS);
+    if (!answer || !take_window_line(*answer))
+        return NULL;
+    return window(title);
+}
+
+bool TargetApp::raise(const std::string &event, const std::string &title)
+{
+    return run(event + " " + title);
+}
+
+// ---- LiveDesktop ----
+
+void LiveDesktop::SetUp()
+{
+    const char *directory = getenv("LUMIVANE_E2E_DIR");
+    directory_ = with_backslash(directory && *directory ? directory : "C:\\e2e");
+    report_windows_version("");
+    ASSERT_NO_FATAL_FAILURE(prepare_directory());
+}
+
+void LiveDesktop::prepare_directory()
+{
+    CreateDirectoryA(directory_.c_str(), NULL);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory_ + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            std::string path = directory_ + found.cFileName;
+            ASSERT_TRUE(DeleteFileA(path.c_str()))
+                << "cannot clear " << path << " (still in use?), error " << GetLastError();
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+
+    std::string host = path_from_environment("LUMIVANE_E2E_HOST");
+    std::string plugin = path_from_environment("LUMIVANE_E2E_PLUGIN");
+    ASSERT_FALSE(host.empty() || plugin.empty())
+        << "LUMIVANE_E2E_HOST and LUMIVANE_E2E_PLUGIN must name BLACKBOX.EXE and Lumivane.dll";
+    ASSERT_TRUE(CopyFileA(host.c_str(), host_path().c_str(), FALSE)) << "cannot copy " << host;
+    ASSERT_TRUE(CopyFileA(plugin.c_str(), (directory_ + "Lumivane.dll").c_str(), FALSE))
+        << "cannot copy " << plugin;
+    ASSERT_TRUE(write_file(directory_ + "plugins.rc", "# written by the live tests\nLumivane.dll\n"));
+}
+
+void LiveDesktop::TearDown()
+{
+    stop_host();
+    if (HasFailure() && host_)
+        std::cout << host_->transcript();
+    host_.reset();
+    apps_.clear();
+    report_windows_version("");
+}
+
+// The plug-in restores the windows only when the host ends through -quit; anything left
+// running after that is ended outright.
+void LiveDesktop::stop_host()
+{
+    if (!host_ || !host_->running())
+        return;
+    DWORD exit_code = 0;
+    host_command("-quit", &exit_code);
+    host_->wait_for_exit(SETTLE_MS);
+    host_->terminate();
+}
+
+void LiveDesktop::write_settings(const std::string &text)
+{
+    ASSERT_TRUE(write_file(directory_ + "Lumivane.rc", text));
+}
+
+void LiveDesktop::launch_host()
+{
+    host_ = std::make_unique<ChildProcess>(host_path(), directory_);
+    ASSERT_TRUE(host_->started()) << "cannot start " << host_path() << ", error "
+                                  << GetLastError();
+}
+
+void LiveDesktop::start_host(int expected_result)
+{
+    ASSERT_NO_FATAL_FAILURE(launch_host());
+    std::string line;
+    ASSERT_TRUE(host_says("beginPlugin ", &line, 3 * SETTLE_MS));
+    std::string wanted = " = " + std::to_string(expected_result);
+    ASSERT_EQ(line.compare(line.size() - wanted.size(), wanted.size(), wanted), 0)
+        << "the plug-in's start-up answered otherwise: " << line;
+}
+
+::testing::AssertionResult LiveDesktop::host_says(const std::string &prefix, std::string *line,
+                                                  DWORD timeout_ms)
+{
+    auto found = host_->wait_for_prefix(prefix, timeout_ms);
+    if (!found) {
+        return ::testing::AssertionFailure()
+               << "the host did not say \"" << prefix << "...\"\n" << host_->transcript();
+    }
+    if (line)
+        *line = *found;
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult LiveDesktop::host_command(const std::string &arguments,
+                                                     DWORD *exit_code)
+{
+    ChildProcess second(host_path() + " " + arguments, directory_);
+    if (!second.started())
+        return ::testing::AssertionFailure() << "cannot start " << second.command_line();
+    auto code = second.wait_for_exit(SETTLE_MS);
+    if (!code) {
+        return ::testing::AssertionFailure()
+               << second.command_line() << " did not end\n" << second.transcript();
+    }
+    *exit_code = *code;
+    return ::testing::AssertionSuccess() << second.transcript();
+}
+
+::testing::AssertionResult LiveDesktop::deliver(const std::string &arguments,
+                                                const std::string &report)
+{
+    DWORD exit_code = 0;
+    ::testing::AssertionResult ran = host_command(arguments, &exit_code);
+    if (!ran)
+        return ran;
+    if (exit_code != 0) {
+        return ::testing::AssertionFailure()
+               << "BLACKBOX.EXE " << arguments << " exited " << exit_code << "\n"
+               << ran.message();
+    }
+    return host_says(report);
+}
+
+TargetApp &LiveDesktop::start_app(const std::string &name,
+                                  const std::vector<std::pair<std::string, std::string>> &windows)
+{
+    std::string path = directory_ + name + ".EXE";
+    std::string target = path_from_environment("LUMIVANE_E2E_TARGET");
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        EXPECT_TRUE(CopyFileA(target.c_str(), path.c_str(), FALSE)) << "cannot copy " << target;
+    }
+    std::string command_line = "\"" + path + "\"";
+    for (const auto &[kind, title] : windows)
+        command_line += " --" + kind + " " + title;
+
+    apps_.push_back(std::make_unique<TargetApp>(name, command_line, directory_));
+    TargetApp &app = *apps_.back();
+    EXPECT_TRUE(app.wait_until_ready()) << app.process().transcript();
+    // The plug-in names applications by this path: it must be the copy's own.
+    EXPECT_TRUE(same_text_ignoring_case(app.module(), path))
+        << "the app reports its module as " << app.module();
+    return app;
+}
+
+std::string LiveDesktop::label(HWND window) const
+{
+    for (const auto &app : apps_) {
+        std::string title = app->title_of(window);
+        if (!title.empty())
+            return app->name() + " '" + title + "'";
+    }
+    char text[32];
+    snprintf(text, sizeof text, "window %p", static_cast<void *>(window));
+    return text;
+}
+
+::testing::AssertionResult LiveDesktop::looks_become(const std::vector<Expectation> &expected,
+                                                     DWORD timeout_ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<WindowLook> looks;
+        bool all_match = true;
+        for (const auto &[window, look] : expected) {
+            looks.push_back(look_at(window));
+            all_match = all_match && matches(looks.back(), look);
+        }
+        if (all_match)
+            return ::testing::AssertionSuccess();
+        if (GetTickCount() - start >= timeout_ms) {
+            ::testing::AssertionResult failure = ::testing::AssertionFailure();
+            failure << "after " << (GetTickCount() - start) << " ms:\n";
+            for (size_t i = 0; i < expected.size(); ++i) {
+                bool ok = matches(looks[i], expected[i].second);
+                failure << (ok ? "    " : "  X ") << label(expected[i].first) << ": "
+                        << describe(looks[i]);
+                if (!ok)
+                    failure << ", expected " << describe(expected[i].second);
+                failure << "\n";
+            }
+            return failure;
+        }
+        Sleep(POLL_INTERVAL_MS);
+    }
+}
+
+void LiveDesktop::report_windows_version(const std::string &version)
+{
+    if (version.empty()) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, VERSION_KEY);
+        return;
+    }
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, VERSION_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL,
+                              &key, NULL),
+              ERROR_SUCCESS);
+    LONG result = RegSetValueExA(key, "Version", 0, REG_SZ,
+                                 reinterpret_cast<const BYTE *>(version.c_str()),
+                                 static_cast<DWORD>(version.size() + 1));
+    RegCloseKey(key);
+    ASSERT_EQ(result, ERROR_SUCCESS);
+}

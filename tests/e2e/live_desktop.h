@@ -1,0 +1,112 @@
+// The one fixture of the live tests: a fresh directory holding BLACKBOX.EXE, Lumivane.dll,
+// plugins.rc and the test's Lumivane.rc; the host started from there; copies of the target
+// app under chosen names; reading what their windows look like. Everything started is shut
+// down afterwards, the host through -quit so that the plug-in restores the windows.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "child_process.h"
+#include "window_look.h"
+
+// Bound for anything that happens through window events, commands or process start-up.
+constexpr DWORD SETTLE_MS = 10000;
+
+// One application: a copy of the target app under its own executable name.
+class TargetApp {
+public:
+    TargetApp(const std::string &name, const std::string &command_line,
+              const std::string &directory);
+
+    const std::string &name() const { return name_; }
+    ChildProcess &process() { return process_; }
+    // The module file name the app reported for itself.
+    const std::string &module() const { return module_; }
+    HWND window(const std::string &title) const;
+    // The title of one of its windows, or empty.
+    std::string title_of(HWND window) const;
+
+    // Waits until the app has opened its command-line windows and says "ready".
+    bool wait_until_ready();
+    // Opens a window ("visible", "hidden" or "keyed"); null when it failed.
+    HWND open(const std::string &kind, const std::string &title);
+    // Raises "foreground", "movestart" or "moveend" for a window of this app.
+    bool raise(const std::string &event, const std::string &title);
+
+private:
+    // Sends a command and waits for its "done" answer.
+    bool run(const std::string &command);
+    bool take_window_line(const std::string &line);
+
+    std::string name_;
+    ChildProcess process_;
+    std::string module_;
+    std::map<std::string, HWND> windows_;
+};
+
+// A window and the look a step of a test expects of it.
+using Expectation = std::pair<HWND, ExpectedLook>;
+
+class LiveDesktop : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes the plug-in's settings file Lumivane.rc beside it.
+    void write_settings(const std::string &text);
+
+    // Starts BLACKBOX.EXE in the test directory without waiting for anything.
+    void launch_host();
+    // Starts the host and waits for the plug-in's start-up to answer expected_result.
+    void start_host(int expected_result = 0);
+    ChildProcess &host() { return *host_; }
+    // Waits for the next host line that starts with prefix; line receives it.
+    ::testing::AssertionResult host_says(const std::string &prefix, std::string *line = nullptr,
+                                         DWORD timeout_ms = SETTLE_MS);
+    // Runs "BLACKBOX.EXE arguments" as a second instance and answers its exit code.
+    ::testing::AssertionResult host_command(const std::string &arguments, DWORD *exit_code);
+    // A second instance that must exit 0, followed by the host's report line for it.
+    ::testing::AssertionResult deliver(const std::string &arguments, const std::string &report);
+
+    // Starts NAME.EXE, a copy of the target app, with windows (kind, title): kind is
+    // "visible", "hidden" or "keyed".
+    TargetApp &start_app(const std::string &name,
+                         const std::vector<std::pair<std::string, std::string>> &windows);
+
+    // True once every window looks as expected, polling up to timeout_ms; otherwise lists
+    // each window's look against the expected one.
+    ::testing::AssertionResult looks_become(const std::vector<Expectation> &expected,
+                                            DWORD timeout_ms = SETTLE_MS);
+    // The same, right now: for what must already hold or must not have changed.
+    ::testing::AssertionResult looks_are(const std::vector<Expectation> &expected)
+    {
+        return looks_become(expected, 0);
+    }
+
+    // Makes Wine report this Windows version (for example "nt40") to BLACKBOX.EXE; an empty
+    // version removes the setting.
+    void report_windows_version(const std::string &version);
+
+    const std::string &directory() const { return directory_; }
+    std::string host_path() const { return directory_ + "BLACKBOX.EXE"; }
+
+private:
+    void prepare_directory();
+    void stop_host();
+    std::string label(HWND window) const;
+
+    std::string directory_;
+    std::unique_ptr<ChildProcess> host_;
+    std::vector<std::unique_ptr<TargetApp>> apps_;
+};
+
+// "Lumivane.plugin.appnameN: app", the rule and the level lines of entry N.
+std::string settings_entry(int index, const std::string &app, const std::string &rule,
+                           int level);

@@ -1,0 +1,157 @@
+// What the shell's commands do to live windows: the toggle broadcast, reconfigure, a close
+// request to the plug-in's window, and quitting. A second BLACKBOX.EXE hands each command
+// to the running host, which delivers it with SendMessage and then reports it: once the
+// report line is there, the plug-in has handled the command.
+#include "live_desktop.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const COLORREF MAGENTA = RGB(255, 0, 255);   // the target app's own colour key
+const char TOGGLED[] = "delivered @LumivaneTog to 1 window(s)";
+
+// The plug-in's message window inside process_id, or null.
+HWND find_plugin_window(DWORD process_id)
+{
+    HWND window = NULL;
+    while ((window = FindWindowExA(NULL, window, "Lumivane", NULL)) != NULL) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == process_id)
+            return window;
+    }
+    return NULL;
+}
+
+}  // namespace
+
+TEST_F(LiveDesktop, ToggleRestoresEveryWindowThenTurnsBackOnAndOtherSpellingsDoNothing)
+{
+    write_settings(settings_entry(0, "STEADY", "ALWAYS", 180) +
+                   settings_entry(1, "MOVER", "MOVING", 100));
+    TargetApp &steady = start_app("STEADY", {{"visible", "main"}, {"visible", "second"}});
+    TargetApp &mover = start_app("MOVER", {{"visible", "main"}});
+    ASSERT_FALSE(HasFailure());
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    HWND main = steady.window("main"), second = steady.window("second");
+    HWND hidden = steady.open("hidden", "later");
+    ASSERT_TRUE(mover.raise("movestart", "main"));
+    ASSERT_TRUE(looks_become({{hidden, translucent(180)}, {mover.window("main"), translucent(100)}}));
+
+    struct Step {
+        const char *arguments;
+        const char *report;
+        std::vector<Expectation> looks;
+    };
+    const Step steps[] = {
+        // Off: every window, hidden ones and those of other rules too, is opaque again.
+        {"-exec @LumivaneTog", TOGGLED,
+         {{main, opaque()}, {second, opaque()}, {hidden, opaque()},
+          {mover.window("main"), opaque()}}},
+        // On: the ALWAYS pass runs anew, over the visible windows.
+        {"-exec @LumivaneTog", TOGGLED,
+         {{main, translucent(180)}, {second, translucent(180)}, {hidden, opaque()}}},
+        {"-exec @lumivanetog", "delivered @lumivanetog to 1 window(s)",
+         {{main, translucent(180)}, {second, translucent(180)}}},
+        {"-exec @LumivaneTog ", "delivered @LumivaneTog  to 1 window(s)",
+         {{main, translucent(180)}, {second, translucent(180)}}},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(std::string("BLACKBOX.EXE ") + step.arguments + "|");
+        ASSERT_TRUE(deliver(step.arguments, step.report));
+        EXPECT_TRUE(looks_are(step.looks));
+    }
+}
+
+TEST_F(LiveDesktop, ReconfigureChangesNoWindowAtOnceButANewWindowGetsTheNewLevel)
+{
+    write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
+    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
+    ASSERT_FALSE(HasFailure());
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    ASSERT_TRUE(looks_are({{steady.window("main"), translucent(180)}}));
+
+    write_settings(settings_entry(0, "STEADY", "ALWAYS", 60));
+    ASSERT_TRUE(deliver("-reconfigure", "reconfigure delivered to 1 window(s)"));
+    EXPECT_TRUE(looks_are({{steady.window("main"), translucent(180)}}));
+
+    HWND later = steady.open("visible", "later");
+    ASSERT_TRUE(later);
+    EXPECT_TRUE(looks_become({{later, translucent(60)}}));
+    EXPECT_TRUE(looks_are({{steady.window("main"), translucent(180)}}));
+}
+
+TEST_F(LiveDesktop, WindowWithItsOwnColourKeyKeepsItThroughTranslucencyAndRestore)
+{
+    write_settings(settings_entry(0, "KEYED", "ALWAYS", 150));
+    TargetApp &keyed_app = start_app("KEYED", {{"keyed", "main"}});
+    ASSERT_FALSE(HasFailure());
+    HWND main = keyed_app.window("main");
+    ASSERT_TRUE(looks_are({{main, keyed(MAGENTA, 255)}}));
+
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    EXPECT_TRUE(looks_are({{main, keyed(MAGENTA, 150)}}));
+    struct Step {
+        const char *arguments;
+        const char *report;
+        ExpectedLook look;
+    };
+    const Step steps[] = {
+        {"-exec @LumivaneTog", TOGGLED, keyed(MAGENTA, 255)},
+        {"-exec @LumivaneTog", TOGGLED, keyed(MAGENTA, 150)},
+        {"-quit", "endPlugin ", keyed(MAGENTA, 255)},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(std::string("BLACKBOX.EXE ") + step.arguments);
+        ASSERT_TRUE(deliver(step.arguments, step.report));
+        EXPECT_TRUE(looks_become({{main, step.look}}));
+    }
+}
+
+TEST_F(LiveDesktop, CloseRequestLeavesThePluginWindowAliveAndTheToggleStillWorks)
+{
+    write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
+    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
+    ASSERT_FALSE(HasFailure());
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    HWND plugin_window = find_plugin_window(host().id());
+    ASSERT_TRUE(plugin_window) << "no window of class Lumivane in the host";
+
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(plugin_window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, SETTLE_MS,
+                                    &result));
+    EXPECT_TRUE(IsWindow(plugin_window));
+    // Still registered with the host: the toggle reaches it and acts.
+    ASSERT_TRUE(deliver("-exec @LumivaneTog", TOGGLED));
+    EXPECT_TRUE(looks_are({{steady.window("main"), opaque()}}));
+}
+
+TEST_F(LiveDesktop, QuitRestoresEveryWindowAndTheHostExitsZero)
+{
+    write_settings(settings_entry(0, "STEADY", "ALWAYS", 180) +
+                   settings_entry(1, "FOCAL", "FOCUS", 120));
+    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
+    TargetApp &focal = start_app("FOCAL", {{"visible", "main"}, {"visible", "other"}});
+    ASSERT_FALSE(HasFailure());
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    HWND hidden = steady.open("hidden", "later");
+    ASSERT_TRUE(focal.raise("foreground", "main"));
+    std::vector<Expectation> restored = {
+        {steady.window("main"), opaque()},
+        {hidden, opaque()},
+        {focal.window("other"), opaque()},
+    };
+    ASSERT_TRUE(looks_become({
+        {steady.window("main"), translucent(180)},
+        {hidden, translucent(180)},
+        {focal.window("other"), translucent(120)},
+    }));
+
+    ASSERT_TRUE(deliver("-quit", "endPlugin "));
+    auto exit_code = host().wait_for_exit(SETTLE_MS);
+    ASSERT_TRUE(exit_code) << "the host still runs after -quit";
+    EXPECT_EQ(*exit_code, 0u);
+    EXPECT_TRUE(looks_are(restored));
+}

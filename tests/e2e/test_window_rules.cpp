@@ -1,0 +1,139 @@
+// The three rules on live windows: what start-up does, new windows, foreground changes and
+// moves. Wine does not raise foreground or move events itself; the apps raise them for
+// their own windows, and they reach the plug-in as the system's would.
+//
+// Where a test must show that an event changed nothing, it raises that event first and
+// then one whose effect can be seen: events reach the host's thread in the order they were
+// raised, so once the second has acted the first has been handled.
+#include "live_desktop.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char EXCLUDE_SHUNNED[] = "Lumivane.plugin.exclude0: shunned\n";
+
+}  // namespace
+
+TEST_F(LiveDesktop, StartUpMakesRunningAlwaysAppsTranslucentAndLeavesFocusAppsForTheFirstForegroundChange)
+{
+    write_settings("Lumivane.plugin.global: ALWAYS\n"
+                   "Lumivane.plugin.globallevel: 90\n" +
+                   settings_entry(0, "steady", "always", 180) +
+                   settings_entry(1, "focal", "Focus", 120) + EXCLUDE_SHUNNED);
+    TargetApp &steady = start_app("STEADY", {{"visible", "main"}, {"hidden", "tucked"}});
+    TargetApp &focal = start_app("FOCAL", {{"visible", "main"}});
+    TargetApp &shunned = start_app("SHUNNED", {{"visible", "main"}});
+    TargetApp &plain = start_app("PLAIN", {{"visible", "main"}});
+    ASSERT_FALSE(HasFailure());
+
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    // The ALWAYS pass over the visible windows has run before beginPlugin answers.
+    EXPECT_TRUE(looks_are({
+        {steady.window("main"), translucent(180)},
+        {steady.window("tucked"), opaque()},
+        {focal.window("main"), opaque()},
+        {shunned.window("main"), opaque()},
+        {plain.window("main"), translucent(90)},
+    }));
+
+    ASSERT_TRUE(plain.raise("foreground", "main"));
+    EXPECT_TRUE(looks_become({
+        {focal.window("main"), translucent(120)},
+        {plain.window("main"), translucent(90)},
+        {steady.window("main"), translucent(180)},
+        {shunned.window("main"), opaque()},
+    }));
+}
+
+TEST_F(LiveDesktop, WindowOfAlwaysAppOpenedAfterStartUpIsTranslucentAsSoonAsItExists)
+{
+    write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
+    TargetApp &steady = start_app("STEADY", {{"visible", "first"}});
+    TargetApp &plain = start_app("PLAIN", {});
+    ASSERT_FALSE(HasFailure());
+    ASSERT_NO_FATAL_FAILURE(start_host());
+
+    HWND other = plain.open("visible", "later");
+    HWND shown = steady.open("visible", "later");
+    // The creation event carries no visibility test: a hidden new window is handled too.
+    HWND tucked = steady.open("hidden", "tucked");
+    ASSERT_TRUE(other && shown && tucked);
+    EXPECT_TRUE(looks_become({{shown, translucent(180)}, {tucked, translucent(180)}}));
+    EXPECT_TRUE(looks_are({{other, opaque()}, {steady.window("first"), translucent(180)}}));
+}
+
+TEST_F(LiveDesktop, ForegroundChangePutsTheNewForegroundWindowAtTheFocusLevelAndTheOthersAtTheirs)
+{
+    write_settings("Lumivane.plugin.global: FOCUS\n"
+                   "Lumivane.plugin.globallevel: 200\n"
+                   "Lumivane.plugin.focuslevel: 255\n" +
+                   settings_entry(0, "FOCAL", "FOCUS", 120) +
+                   settings_entry(1, "STEADY", "ALWAYS", 180) + EXCLUDE_SHUNNED);
+    TargetApp &plain = start_app("PLAIN", {{"visible", "main"}, {"visible", "second"}});
+    TargetApp &focal = start_app("FOCAL", {{"visible", "main"}});
+    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
+    TargetApp &shunned = start_app("SHUNNED", {{"visible", "main"}});
+    ASSERT_FALSE(HasFailure());
+    ASSERT_NO_FATAL_FAILURE(start_host());
+
+    HWND plain_main = plain.window("main"), plain_second = plain.window("second");
+    HWND focal_main = focal.window("main"), steady_main = steady.window("main");
+    HWND shunned_main = shunned.window("main");
+    struct Step {
+        TargetApp &app;
+        const char *window;   // the one that comes forward
+        std::vector<Expectation> looks;
+    };
+    const Step steps[] = {
+        {plain, "main",
+         {{plain_main, opaque()}, {plain_second, translucent(200)}, {focal_main, translucent(120)},
+          {steady_main, translucent(180)}, {shunned_main, opaque()}}},
+        // An excluded window is left alone, but the others still get their levels back.
+        {shunned, "main",
+         {{plain_main, translucent(200)}, {plain_second, translucent(200)},
+          {focal_main, translucent(120)}, {steady_main, translucent(180)},
+          {shunned_main, opaque()}}},
+        {focal, "main",
+         {{plain_main, translucent(200)}, {plain_second, translucent(200)},
+          {focal_main, opaque()}, {steady_main, translucent(180)}, {shunned_main, opaque()}}},
+        // A foreground window under another rule is not changed; the FOCUS ones are.
+        {steady, "main",
+         {{plain_main, translucent(200)}, {plain_second, translucent(200)},
+          {focal_main, translucent(120)}, {steady_main, translucent(180)},
+          {shunned_main, opaque()}}},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.app.name() + " '" + step.window + "' comes forward");
+        ASSERT_TRUE(step.app.raise("foreground", step.window));
+        EXPECT_TRUE(looks_become(step.looks));
+    }
+}
+
+TEST_F(LiveDesktop, MovingWindowIsTranslucentForTheMoveAndOpaqueAfterIt)
+{
+    write_settings(settings_entry(0, "MOVER", "MOVING", 100) +
+                   settings_entry(1, "STEADY", "ALWAYS", 180));
+    TargetApp &mover = start_app("MOVER", {{"visible", "main"}, {"visible", "other"}});
+    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
+    TargetApp &plain = start_app("PLAIN", {{"visible", "main"}});
+    ASSERT_FALSE(HasFailure());
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    EXPECT_TRUE(looks_are({{mover.window("main"), opaque()}}));
+
+    ASSERT_TRUE(plain.raise("movestart", "main"));
+    ASSERT_TRUE(steady.raise("movestart", "main"));
+    ASSERT_TRUE(mover.raise("movestart", "main"));
+    EXPECT_TRUE(looks_become({{mover.window("main"), translucent(100)}}));
+    EXPECT_TRUE(looks_are({
+        {mover.window("other"), opaque()},
+        {plain.window("main"), opaque()},
+        {steady.window("main"), translucent(180)},
+    }));
+
+    ASSERT_TRUE(steady.raise("moveend", "main"));
+    ASSERT_TRUE(mover.raise("moveend", "main"));
+    EXPECT_TRUE(looks_become({{mover.window("main"), opaque()}}));
+    EXPECT_TRUE(looks_are({{steady.window("main"), translucent(180)}}));
+}
