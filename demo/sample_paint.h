@@ -1,0 +1,23 @@
+// How the demo's sample windows look: a coloured card with a title bar of its own, the
+// application's name in large type and the rule that applies to it; or the bold pattern
+// of the wallpaper beneath them. The cards draw their own frame: Wine's caption buttons
+// need a Marlett font that a bare prefix may lack.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Magenta: the parts of a keyed window that its own colour key makes see-through.
+const COLORREF OWN_COLOUR_KEY = RGB(255, 0, 255);
+
+struct Card {
+    std::string caption; // the window's title, in its title bar
+    std::string name;    // the executable's name, shown large
+    std::string lines;   // further lines, separated by '|'
+    COLORREF colour;     // the background
+    bool keyed;          // has a hole in its own colour key
+    bool wallpaper;      // the full-screen pattern instead of a card
+};
+
+void paint_card(HDC dc, const RECT &area, const Card &card);
+void paint_wallpaper(HDC dc, const RECT &area, const Card &card);

@@ -1,0 +1,291 @@
+#!/usr/bin/env bash
+# The live demo: Lumivane at work in our minimal shell under Wine, checked step by step.
+#
+#   scripts/demo.sh              on a private X display (Xvfb) with the xcompmgr compositor
+#   scripts/demo.sh --display    on the caller's own DISPLAY
+#
+# Installs what is missing, builds the x64 programs (in LUMIVANE_BUILD_DIR, default
+# build/win64), and stages BLACKBOX.EXE with Lumivane.dll and the sample settings
+# examples/Lumivane.rc in a fresh folder. Sample applications under the names those
+# settings use then play a short story: start-up, a change of the window in front, a move,
+# "@LumivaneTog" off and on, a reconfigure with an edited level, and quit. After each step
+# a table read back from the live windows is compared with what the settings say, and a
+# screenshot of the screen goes to demo-out/. Peekster names the window under the pointer.
+# Exits non-zero, naming the step, when a window does not look as the settings say.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=${LUMIVANE_BUILD_DIR:-$root/build/win64}
+out=$root/demo-out
+run=$out/run
+SETTLE_MS=10000
+# Where the staged programs live, as Windows and as Linux see it. A short path: the
+# plug-in matches names within the first 49 characters of an executable's path.
+STAGE='C:\lumivane-demo'
+prefix=$build/demo-wine/prefix
+stage=$prefix/drive_c/lumivane-demo
+
+case "${1:-}" in
+"") own_display=1 ;;
+--display)
+    own_display=0
+    [ -n "${DISPLAY:-}" ] || { echo "demo: --display needs DISPLAY to be set" >&2; exit 2; }
+    ;;
+*) echo "usage: $0 [--display]" >&2; exit 2 ;;
+esac
+
+source demo/session.sh
+source demo/rules_model.sh
+
+fail() {
+    echo "demo: FAILED at $1: $2" >&2
+    exit 1
+}
+
+# --- build and stage -------------------------------------------------------------------
+
+scripts/install-deps.sh
+rm -rf "$run" "$out"/*.png
+mkdir -p "$run"
+echo "== building the x64 programs in $build"
+if ! { cmake --preset win64 -B "$build" &&
+       cmake --build "$build" -j2 --target Lumivane Peekster BLACKBOX demo_tools; } \
+       >"$run/build.log" 2>&1; then
+    tail -n 30 "$run/build.log" >&2
+    fail "build" "see $run/build.log"
+fi
+SECONDS=0
+
+# One demo at a time per build directory: they would share the Wine prefix.
+mkdir -p "$build/demo-wine"
+exec 9>"$build/demo-wine/.lock"
+flock -n 9 || fail "start-up" "another demo is running with $build/demo-wine"
+
+trap 'stop_everything' EXIT
+echo "== starting the display, the compositor and Wine"
+if [ "$own_display" = 1 ]; then
+    start_display "$run" 9>&-
+fi
+start_compositor "$run" 9>&-
+start_wine "$prefix" "$run" 9>&-
+
+rm -rf "$stage"
+mkdir -p "$stage/plugins/Lumivane"
+cp "$build/host/BLACKBOX.EXE" "$build/probe/Peekster.exe" "$build/demo/window_looks.exe" \
+    "$build/demo/move_pointer.exe" examples/plugins.rc "$stage/"
+cp "$build/plugin/Lumivane.dll" examples/Lumivane.rc "$stage/plugins/Lumivane/"
+settings=$stage/plugins/Lumivane/Lumivane.rc
+load_rules "$settings"
+
+# Runs a staged Windows program from the staging folder.
+win() {
+    (cd "$stage" && "$WINE" "$STAGE\\$1" "${@:2}" 9>&-)
+}
+
+# --- the sample applications -----------------------------------------------------------
+
+declare -A handle_of app_input app_output
+
+# True once a line matching the extended regular expression appears in file after its
+# first skip lines; with -F, once that exact line appears.
+wait_for_line() {
+    local mode=-E
+    if [ "$1" = -F ]; then mode=-Fx; shift; fi
+    local file=$1 pattern=$2 skip=${3:-0}
+    for _ in $(seq 200); do
+        tail -n +"$((skip + 1))" "$file" | tr -d '\r' | grep -q "$mode" -e "$pattern" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# Records the handles of the windows an application reported ("window ID HANDLE").
+take_windows() {
+    local word id handle
+    while read -r word id handle; do
+        if [ "$word" = window ]; then handle_of[$id]=$handle; fi
+    done < <(tr -d '\r' <"$1")
+}
+
+# Starts STAGE\EXE, a copy of the sample application, with its command line; its standard
+# input stays open for commands.
+start_app() {
+    local exe=$1
+    shift
+    cp "$build/demo/sample_app.exe" "$stage/$exe"
+    local input=$run/$exe.in output=$run/$exe.out fd
+    mkfifo "$input"
+    (cd "$stage" && exec "$WINE" "$STAGE\\$exe" "$@") <"$input" >"$output" 2>"$run/$exe.err" 9>&- &
+    started $!
+    exec {fd}>"$input"
+    app_input[$exe]=$fd
+    app_output[$exe]=$output
+    wait_for_line "$output" '^(ready|failed)' && ! grep -q '^failed' "$output" ||
+        fail "start-up" "$exe did not open its window (see $output)"
+    take_windows "$output"
+}
+
+# Opens a card window ID for EXE at X Y in COLOUR (RRGGBB), optionally with its own
+# colour key, showing the rule that applies to it.
+open_card() {
+    local id=$1 exe=$2 x=$3 y=$4 colour=$5 key=${6:-}
+    add_window "$id" "$exe" "$key"
+    start_app "$exe" "$id" "$x" "$y" 440 280 "$colour" ${key:+keyed} "$(rule_lines "$id")"
+}
+
+# Sends a command to an application and waits until it has been carried out.
+tell() {
+    local exe=$1 command=$2 output=${app_output[$1]} before
+    before=$(wc -l <"$output")
+    echo "$command" >&"${app_input[$exe]}"
+    wait_for_line -F "$output" "done $command" "$before" ||
+        fail "$step_name" "$exe could not carry out '$command' (see $output)"
+}
+
+# --- the shell ---------------------------------------------------------------------------
+
+host_pid=
+
+start_shell() {
+    (cd "$stage" && exec "$WINE" "$STAGE\\BLACKBOX.EXE") </dev/null >"$run/host.out" \
+        2>"$run/host.err" 9>&- &
+    host_pid=$!
+    started "$host_pid"
+    wait_for_line "$run/host.out" '^beginPlugin .* = ' &&
+        grep -q '^beginPlugin .* = 0' "$run/host.out" ||
+        fail "start-up" "the shell did not start the plug-in (see $run/host.out)"
+}
+
+# A second BLACKBOX.EXE that hands the running shell a command.
+shell_command() {
+    echo "   BLACKBOX.EXE $*"
+    win BLACKBOX.EXE "$@" >>"$run/commands.out" 2>&1 ||
+        fail "$step_name" "BLACKBOX.EXE $* failed (see $run/commands.out)"
+}
+
+# --- checking a step -------------------------------------------------------------------
+
+step_number=0
+step_name="start-up"
+
+# Announces the next step of the story.
+step() {
+    step_number=$((step_number + 1))
+    step_name="step $step_number ($1)"
+    echo
+    echo "== step $step_number: $2"
+}
+
+# Reads every window back until it looks as the settings say, prints the table, saves the
+# screenshot, and fails the step when a window does not look as expected.
+check_step() {
+    local screenshot arguments=() id
+    screenshot=$out/$(printf '%02d' "$step_number")-$1.png
+    for id in "${windows[@]}"; do
+        arguments+=("${handle_of[$id]}=$(expected_look "$id")")
+    done
+    local looks status=0
+    looks=$(win window_looks.exe "$SETTLE_MS" "${arguments[@]}" | tr -d '\r') || status=$?
+    local format='   %-13s %-10s %-20s %-8s %-6s %-11s %-15s %s\n'
+    # shellcheck disable=SC2059
+    printf "$format" application window rule layered alpha "colour key" expected ""
+    local index=0 handle layered alpha key verdict expected
+    while read -r handle layered alpha key verdict; do
+        id=${windows[index]}
+        index=$((index + 1))
+        expected=${alpha_of[$id]}${key_of[$id]:+ key ${key_of[$id]}}
+        # shellcheck disable=SC2059
+        printf "$format" "${exe_of[$id]}" "$id" "$(rule_text "$id")" "$layered" "$alpha" "$key" \
+            "$expected" "$([ "$verdict" = ok ] && echo ok || echo MISMATCH)"
+    done <<<"$looks"
+    # Give the compositor a moment to draw the last change.
+    sleep 0.5
+    import -window root "$screenshot"
+    echo "   screenshot: ${screenshot#"$root"/}"
+    [ "$status" = 0 ] && [ "$index" = "${#windows[@]}" ] ||
+        fail "$step_name" "the windows do not look as the settings say (table above)"
+}
+
+# --- the story -------------------------------------------------------------------------
+
+echo "== opening the sample applications"
+add_window Wallpaper explorer.exe
+start_app explorer.exe --wallpaper \
+    "excluded, never touched: it shows through the translucent windows above it"
+open_card Notepad notepad.exe 60 50 D2691E
+open_card Paint mspaint.exe 540 50 2E8B57
+open_card Calculator calc.exe 60 380 1F5FA8
+open_card WordPad wordpad.exe 540 380 7B3FA0 FF00FF
+
+step startup "the shell starts with Lumivane and examples/Lumivane.rc"
+start_shell
+switch_on
+check_step startup
+
+step foreground "calc.exe comes to the front"
+tell calc.exe "foreground Calculator"
+foreground_changed Calculator
+check_step foreground
+
+step moving "mspaint.exe is picked up and dragged (screenshot mid-move)"
+tell mspaint.exe "foreground Paint"
+foreground_changed Paint
+tell mspaint.exe "movestart Paint"
+move_started Paint
+tell mspaint.exe "move Paint 820 230"
+check_step moving
+
+step moved "mspaint.exe is let go"
+tell mspaint.exe "moveend Paint"
+move_ended Paint
+check_step moved
+
+step toggle-off "@LumivaneTog switches the effect off"
+shell_command -exec @LumivaneTog
+switch_off
+check_step toggle-off
+
+step toggle-on "@LumivaneTog switches it on again"
+shell_command -exec @LumivaneTog
+switch_on
+check_step toggle-on
+
+step reconfigure "level0 180 -> 100 in Lumivane.rc, reconfigure, a new notepad window"
+sed -i 's/^\(Lumivane\.plugin\.level0:[ \t]*\)180/\1100/' "$settings"
+grep -q '^Lumivane.plugin.level0: 100' "$settings" || fail "$step_name" "could not edit $settings"
+shell_command -reconfigure
+load_rules "$settings"
+add_window Notepad2 notepad.exe
+tell notepad.exe "open Notepad2 300 230 $(rule_lines Notepad2)|(opened after the reconfigure)"
+take_windows "${app_output[notepad.exe]}"
+window_created Notepad2
+echo "   (a window already open keeps its level until the next pass; a new one takes the new level)"
+check_step reconfigure
+
+echo
+echo "== Peekster names the application under the pointer"
+win move_pointer.exe 520 370 || fail "Peekster" "could not move the pointer"
+peek=$(win Peekster.exe | tr -d '\r')
+echo "$peek" | sed 's/^/   /'
+grep -qi '\\notepad\.exe$' <<<"$peek" || fail "Peekster" "it did not name notepad.exe"
+
+step quit "BLACKBOX.EXE -quit: the shell ends and Lumivane restores every window"
+shell_command -quit
+for _ in $(seq 100); do
+    is_running "$host_pid" || break
+    sleep 0.1
+done
+is_running "$host_pid" && fail "$step_name" "the shell did not exit"
+host_status=0
+wait "$host_pid" || host_status=$?
+[ "$host_status" = 0 ] || fail "$step_name" "the shell exited with $host_status (see $run/host.out)"
+echo "   the shell exited with 0"
+switch_off
+check_step quit
+
+for exe in "${!app_input[@]}"; do
+    echo quit >&"${app_input[$exe]}"
+done
+echo
+echo "== the demo passed in ${SECONDS}s; screenshots in $out:"
+ls "$out"/*.png | sed 's/^/   /'
