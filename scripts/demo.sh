@@ -201,9 +201,31 @@ check_step() {
     # Give the compositor a moment to draw the last change.
     sleep 0.5
     import -window root "$screenshot"
+    last_screenshot=$screenshot
     echo "   screenshot: ${screenshot#"$root"/}"
     [ "$status" = 0 ] && [ "$index" = "${#windows[@]}" ] ||
         fail "$step_name" "the windows do not look as the settings say (table above)"
+}
+
+# True when two points of a screenshot differ in colour: over the wallpaper's dark and
+# light squares, a window lets the pattern through only when it is blended.
+pattern_shows_through() {
+    local first second
+    first=$(convert "$1" -format "%[pixel:p{$2,$3}]" info:)
+    second=$(convert "$1" -format "%[pixel:p{$4,$5}]" info:)
+    [ "$first" != "$second" ]
+}
+
+# Checks the last screenshot: Notepad's card, over a light and a dark square of the
+# wallpaper, must show the pattern exactly while it is translucent. Only a compositor
+# blends, so this is checked on the demo's own display, where xcompmgr runs.
+check_blending() {
+    [ "$own_display" = 1 ] || return 0
+    local shown=no
+    pattern_shows_through "$last_screenshot" 100 300 170 300 && shown=yes
+    echo "   the wallpaper shows through Notepad in the screenshot: $shown"
+    [ "$shown" = "$1" ] ||
+        fail "$step_name" "the wallpaper showing through Notepad in $last_screenshot: expected $1, found $shown"
 }
 
 # --- the story -------------------------------------------------------------------------
@@ -221,6 +243,7 @@ step startup "the shell starts with Lumivane and examples/Lumivane.rc"
 start_shell
 switch_on
 check_step startup
+check_blending yes
 
 step foreground "calc.exe comes to the front"
 tell calc.exe "foreground Calculator"
@@ -282,6 +305,7 @@ wait "$host_pid" || host_status=$?
 echo "   the shell exited with 0"
 switch_off
 check_step quit
+check_blending no
 
 for exe in "${!app_input[@]}"; do
     echo quit >&"${app_input[$exe]}"
