@@ -111,6 +111,27 @@ void bring_to_front(HWND window)
     NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, window, OBJID_WINDOW, CHILDID_SELF);
 }
 
+// Waits for ms milliseconds while answering what arrives for the windows, the way the
+// system's own loop does during a drag: the shell checks that a window answers before it
+// changes the window's style, and passes over a window that does not.
+void wait_answering(DWORD ms)
+{
+    DWORD end = GetTickCount() + ms;
+    for (;;) {
+        MSG message;
+        // The commands waiting in the queue stay there until the drag is over.
+        while (PeekMessageA(&message, NULL, 0, WM_COMMAND_LINE - 1, PM_REMOVE) ||
+               PeekMessageA(&message, NULL, WM_COMMAND_LINE + 1, 0xFFFFFFFF, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        LONG left = (LONG)(end - GetTickCount());
+        if (left <= 0)
+            return;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, (DWORD)left, QS_ALLINPUT);
+    }
+}
+
 // Twelve steps over about half a second, the way a window follows the pointer in a drag.
 void drag_to(HWND window, int x, int y)
 {
@@ -122,8 +143,7 @@ void drag_to(HWND window, int x, int y)
         int at_y = from.top + (y - from.top) * i / steps;
         SetWindowPos(window, NULL, at_x, at_y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        UpdateWindow(window);
-        Sleep(40);
+        wait_answering(40);
     }
 }
 
