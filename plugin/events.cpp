@@ -36,37 +36,46 @@ void turn_off(void)
     g_effect_on = false;
 }
 
-static BOOL CALLBACK focus_window(HWND window, LPARAM foreground)
+struct FocusPass {
+    HWND foreground;
+    LayeredQueryFn query;
+};
+
+static BOOL CALLBACK focus_window(HWND window, LPARAM data)
 {
+    const FocusPass *pass = (const FocusPass *)data;
     if (!IsWindow(window) || !IsWindowVisible(window))
         return TRUE;
     char path[EXE_PATH_SIZE];
     read_folded_path(window, path);
     int index = find_app_index(path);
     if (rule_is(effective_rule(index), "FOCUS")) {
-        BYTE level = window == (HWND)foreground ? level_byte(g_settings.focus_level)
-                                                 : effective_level(index);
-        apply_level(window, level, path);
+        BYTE level = window == pass->foreground ? level_byte(g_settings.focus_level)
+                                                : effective_level(index);
+        give_level(window, level, path, pass->query);
     }
     return TRUE;
 }
 
 void focus_pass(HWND foreground)
 {
-    EnumWindows(focus_window, (LPARAM)foreground);
+    FocusPass pass = {foreground, layered_query()};
+    EnumWindows(focus_window, (LPARAM)&pass);
 }
 
 void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, DWORD, DWORD)
 {
+    // The pass looks up every window itself, the new foreground window among them.
+    if (event == EVENT_SYSTEM_FOREGROUND) {
+        focus_pass(window);
+        return;
+    }
     char path[EXE_PATH_SIZE];
     read_folded_path(window, path);
     int index = find_app_index(path);
     const char *rule = effective_rule(index);
 
     switch (event) {
-    case EVENT_SYSTEM_FOREGROUND:
-        focus_pass(window);
-        break;
     case EVENT_SYSTEM_MOVESIZESTART:
         if (rule_is(rule, "MOVING"))
             apply_level(window, effective_level(index), path);

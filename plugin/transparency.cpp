@@ -7,8 +7,6 @@
 #include "../common/text.h"
 #include "settings.h"
 
-typedef BOOL(WINAPI *LayeredQueryFn)(HWND window, COLORREF *key, BYTE *alpha, DWORD *flags);
-
 // How long a window's thread may take to answer before the window is passed over.
 static const UINT ANSWER_TIMEOUT_MS = 200;
 
@@ -60,7 +58,7 @@ BYTE level_byte(int configured)
 
 // GetLayeredWindowAttributes is missing on Windows 2000, and its ordinal differs between
 // versions, so it is looked up by name.
-static LayeredQueryFn layered_query(void)
+LayeredQueryFn layered_query(void)
 {
     return reinterpret_cast<LayeredQueryFn>(
         find_system_function("user32.dll", "GetLayeredWindowAttributes"));
@@ -91,9 +89,9 @@ static bool set_layered_style(HWND window, LONG ex_style, bool layered)
     return true;
 }
 
-void apply_level(HWND window, BYTE level, const char *folded_path)
+void give_level(HWND window, BYTE level, const char *folded_path, LayeredQueryFn query)
 {
-    if (!IsWindow(window) || folded_path[0] == '\0' || is_excluded(folded_path))
+    if (folded_path[0] == '\0' || is_excluded(folded_path))
         return;
 
     LONG ex_style = GetWindowLongA(window, GWL_EXSTYLE);
@@ -101,7 +99,6 @@ void apply_level(HWND window, BYTE level, const char *folded_path)
     COLORREF key = 0;
     DWORD flags = 0;
     bool has_key = false;
-    LayeredQueryFn query = layered_query();
     if (query && layered) {
         // A layered window without attributes draws itself with per-pixel alpha
         // (UpdateLayeredWindow) or has not been set up by its owner yet: setting
@@ -124,7 +121,13 @@ void apply_level(HWND window, BYTE level, const char *folded_path)
         SetLayeredWindowAttributes(window, 0, level, LWA_ALPHA);
 }
 
-static BOOL CALLBACK always_window(HWND window, LPARAM)
+void apply_level(HWND window, BYTE level, const char *folded_path)
+{
+    if (IsWindow(window))
+        give_level(window, level, folded_path, layered_query());
+}
+
+static BOOL CALLBACK always_window(HWND window, LPARAM query)
 {
     if (!IsWindow(window) || !IsWindowVisible(window))
         return TRUE;
@@ -132,26 +135,26 @@ static BOOL CALLBACK always_window(HWND window, LPARAM)
     read_folded_path(window, path);
     int index = find_app_index(path);
     if (rule_is(effective_rule(index), "ALWAYS"))
-        apply_level(window, effective_level(index), path);
+        give_level(window, effective_level(index), path, (LayeredQueryFn)query);
     return TRUE;
 }
 
-static BOOL CALLBACK restore_window(HWND window, LPARAM)
+static BOOL CALLBACK restore_window(HWND window, LPARAM query)
 {
     if (!IsWindow(window))
         return TRUE;
     char path[EXE_PATH_SIZE];
     read_folded_path(window, path);
-    apply_level(window, 255, path);
+    give_level(window, 255, path, (LayeredQueryFn)query);
     return TRUE;
 }
 
 void always_pass(void)
 {
-    EnumWindows(always_window, 0);
+    EnumWindows(always_window, (LPARAM)layered_query());
 }
 
 void restore_pass(void)
 {
-    EnumWindows(restore_window, 0);
+    EnumWindows(restore_window, (LPARAM)layered_query());
 }

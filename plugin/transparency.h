@@ -26,6 +26,14 @@ BYTE level_byte(int configured);
 // colour key of its own. Excluded windows and windows whose path is empty are left alone.
 void apply_level(HWND window, BYTE level, const char *folded_path);
 
+// GetLayeredWindowAttributes, or NULL on a system without it (Windows 2000).
+typedef BOOL(WINAPI *LayeredQueryFn)(HWND window, COLORREF *key, BYTE *alpha, DWORD *flags);
+LayeredQueryFn layered_query(void);
+
+// apply_level for a pass that has just seen window exist and bound the query once for all
+// its windows: a pass makes no system call per window beyond those the change needs.
+void give_level(HWND window, BYTE level, const char *folded_path, LayeredQueryFn query);
+
 // Applies each visible window's level where its rule is "ALWAYS".
 void always_pass(void);
 
