@@ -1,0 +1,257 @@
+#!/usr/bin/env bash
+# What the plug-in costs: its passes under Wine against the bare system calls they must make,
+# the native benchmarks of deciding one window and of loading the settings, and the sizes
+# and DLL dependencies of the deliverables. Prints a report; exits non-zero when a step fails.
+#
+#   scripts/bench.sh
+#
+# Settings through the environment:
+#   LUMIVANE_BENCH_REPEATS   pairs measured per window count (default 15)
+#   LUMIVANE_BENCH_WINDOWS   window counts (default "50 200 500")
+#   LUMIVANE_BENCH_BUILD     build root holding native, win32 and win64 (default build)
+# The raw timings stay in BUILD/win64/bench/samples.txt (windows, pair, plug-in on, plug-in
+# off, baseline on, baseline off; milliseconds).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+repeats=${LUMIVANE_BENCH_REPEATS:-15}
+counts=${LUMIVANE_BENCH_WINDOWS:-50 200 500}
+build_root=${LUMIVANE_BENCH_BUILD:-build}
+case $build_root in /*) ;; *) build_root=$root/$build_root ;; esac
+native_dir=$build_root/native
+win32_dir=$build_root/win32
+win64_dir=$build_root/win64
+
+# Ten processes share the windows; every window gets this level when the effect is on.
+PROCESSES=10
+LEVEL=200
+WINE=/usr/lib/wine/wine64
+
+scripts/install-deps.sh
+
+build() {
+  local preset=$1 dir=$2
+  shift 2
+  echo "== building $preset in $dir" >&2
+  cmake --preset "$preset" -B "$dir" >/dev/null
+  cmake --build "$dir" -j2 --target "$@" >/dev/null
+}
+build native "$native_dir" decide_bench
+build win32 "$win32_dir" Lumivane Peekster
+build win64 "$win64_dir" Lumivane Peekster BLACKBOX target_app baseline
+
+work=$win64_dir/bench
+stage_win='C:\lumivane-bench'
+session_dir=$work/wine
+samples=$work/samples.txt
+mkdir -p "$work"
+
+start_apps() {
+  local per_app=$1 p w
+  rm -f "$work/apps.in"
+  mkfifo "$work/apps.in"
+  apps_pids=()
+  for p in $(seq 1 "$PROCESSES"); do
+    local args=()
+    for w in $(seq 1 "$per_app"); do args+=(--visible "app$p-window$w"); done
+    "$WINE" "$stage_win\\applications\\target_app.exe" "${args[@]}" \
+      <"$work/apps.in" >"$work/app$p.log" 2>&1 &
+    apps_pids+=($!)
+  done
+  # The apps quit when their input ends: this script holds it open until then.
+  exec 7>"$work/apps.in"
+  local logs=()
+  for p in $(seq 1 "$PROCESSES"); do logs+=("$work/app$p.log"); done
+  wait_for_lines ready "${logs[@]}"
+}
+
+stop_apps() {
+  [ ${#apps_pids[@]} -gt 0 ] || return 0
+  exec 7>&-
+  local pid
+  for pid in "${apps_pids[@]}"; do
+    wait_for_exit "$pid" || kill "$pid" 2>/dev/null || true
+  done
+  apps_pids=()
+  rm -f "$work/apps.in"
+}
+
+# Everything this script starts is recorded here and stopped on the way out.
+host_pid=
+apps_pids=()
+session_started=
+cleanup() {
+  set +e
+  stop_apps
+  if [ -n "$host_pid" ]; then
+    "$WINE" "$stage_win\\BLACKBOX.EXE" -quit >/dev/null 2>&1 || true
+    wait_for_exit "$host_pid" || kill "$host_pid" 2>/dev/null || true
+    host_pid=
+  fi
+  [ -z "$session_started" ] || scripts/wine-session.sh stop "$session_dir"
+}
+trap cleanup EXIT
+
+wait_for_exit() {
+  for _ in $(seq 100); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits up to 60 s for every file named to hold a whole line matching the pattern $1.
+wait_for_lines() {
+  local line=$1
+  shift
+  for _ in $(seq 600); do
+    local missing=0 file
+    for file in "$@"; do
+      grep -qxE "$line" "$file" 2>/dev/null || missing=1
+    done
+    [ $missing -eq 1 ] || return 0
+    sleep 0.1
+  done
+  echo "bench: timed out waiting for '$line' in $*" >&2
+  return 1
+}
+
+eval "$(scripts/wine-session.sh start "$session_dir")"
+session_started=1
+
+# The shell, the plug-in and the target app live on drive C, so that their paths are short
+# enough for the fragments to be read within the first 49 characters.
+stage=$WINEPREFIX/drive_c/lumivane-bench
+rm -rf "$stage"
+mkdir -p "$stage/plugins/Lumivane" "$stage/applications"
+cp "$win64_dir/host/BLACKBOX.EXE" "$stage/"
+cp "$win64_dir/plugin/Lumivane.dll" "$stage/plugins/Lumivane/"
+cp "$win64_dir/tests/e2e/target_app.exe" "$stage/applications/"
+cp "$win64_dir/bench/wine/baseline.exe" "$stage/"
+printf 'plugins\\Lumivane\\Lumivane.dll\r\n' >"$stage/plugins.rc"
+
+# The worst case for the plug-in's own work: every window is decided by the last of 50
+# entries, after 49 fragments that each match a few characters of the path before failing,
+# and all 50 exclusions are searched without a match. Windows of other programs (the shell,
+# Wine's own) fall to the global rule, also ALWAYS, so every window is worked on.
+# The target's folded path is C:\LUMIVANE-BENCH\APPLICATIONS\TARGET_APP.EXE.
+{
+  printf 'Lumivane.plugin.global: ALWAYS\r\n'
+  printf 'Lumivane.plugin.globallevel: %d\r\n' "$LEVEL"
+  for i in $(seq 0 49); do
+    if [ "$i" -lt 49 ]; then app=$(printf 'applica%02d' "$i"); else app=target_ap; fi
+    printf 'Lumivane.plugin.appname%d: %s\r\n' "$i" "$app"
+    printf 'Lumivane.plugin.rule%d: ALWAYS\r\n' "$i"
+    printf 'Lumivane.plugin.level%d: %d\r\n' "$i" "$LEVEL"
+    printf 'Lumivane.plugin.exclude%d: lumivan%02d\r\n' "$i" "$i"
+  done
+} >"$stage/plugins/Lumivane/Lumivane.rc"
+
+# The shell runs for the whole benchmark; the plug-in starts with the effect on and is
+# switched off before any target window opens, so no creation event adds to the figures.
+"$WINE" "$stage_win\\BLACKBOX.EXE" >"$work/host.log" 2>&1 &
+host_pid=$!
+wait_for_lines 'beginPlugin .*Lumivane\.dll = 0' "$work/host.log"
+"$WINE" "$stage_win\\BLACKBOX.EXE" -exec @LumivaneTog >/dev/null
+
+# Milliseconds of one timed toggle of the plug-in.
+plugin_ms() {
+  "$WINE" "$stage_win\\BLACKBOX.EXE" -time -exec @LumivaneTog |
+    sed -n 's/^delivered @LumivaneTog in \([0-9.]*\) ms$/\1/p'
+}
+
+# Milliseconds of one baseline pass; its counts go to the log.
+baseline_ms() {
+  local line
+  line=$("$WINE" "$stage_win\\baseline.exe" "$@")
+  echo "$count $line" >>"$work/baseline.log"
+  echo "$line" | sed -n 's/^baseline [a-z]* \([0-9.]*\) ms .*/\1/p'
+}
+
+: >"$samples"
+: >"$work/baseline.log"
+for count in $counts; do
+  echo "== $count windows over $PROCESSES processes, $repeats pairs" >&2
+  start_apps $((count / PROCESSES))
+  # One untimed round, so that every program's code and Wine's caches are warm.
+  plugin_ms >/dev/null; plugin_ms >/dev/null
+  baseline_ms on "$LEVEL" >/dev/null; baseline_ms off >/dev/null
+  for r in $(seq 1 "$repeats"); do
+    # Alternating which goes first spreads drift in the machine's load over both sides.
+    if [ $((r % 2)) -eq 1 ]; then
+      p_on=$(plugin_ms); p_off=$(plugin_ms)
+      b_on=$(baseline_ms on "$LEVEL"); b_off=$(baseline_ms off)
+    else
+      b_on=$(baseline_ms on "$LEVEL"); b_off=$(baseline_ms off)
+      p_on=$(plugin_ms); p_off=$(plugin_ms)
+    fi
+    for value in "$p_on" "$p_off" "$b_on" "$b_off"; do
+      [ -n "$value" ] || { echo "bench: a pass printed no time" >&2; exit 1; }
+    done
+    echo "$count $r $p_on $p_off $b_on $b_off" >>"$samples"
+  done
+  # Where the time of the system calls goes, at the largest count.
+  if [ "$count" = "${counts##* }" ]; then
+    "$WINE" "$stage_win\\baseline.exe" --profile on "$LEVEL" >"$work/profile.txt"
+    "$WINE" "$stage_win\\baseline.exe" --profile off >>"$work/profile.txt"
+  fi
+  stop_apps
+done
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+quartile() { sort -g | awk -v q="$1" '{ v[NR] = $1 } END { k = int(q * (NR - 1)) + 1; print v[k] }'; }
+
+echo
+echo "Lumivane benchmark, $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1), $("$WINE" --version)"
+echo
+echo "Passes under Wine: medians of $repeats pairs; ratio = median of plug-in/baseline per pair;"
+echo "spread = interquartile range of the plug-in's times; us/window = plug-in median / windows."
+echo
+printf '%-8s %-5s %10s %17s %11s %7s %16s %10s\n' \
+  windows pass "plug-in ms" "(spread)" "baseline ms" ratio "ratio spread" us/window
+for count in $counts; do
+  for pass in on off; do
+    if [ $pass = on ]; then p=3 b=5; else p=4 b=6; fi
+    column() { awk -v c="$count" -v k="$1" '$1 == c { print $k }' "$samples"; }
+    ratios() { awk -v c="$count" -v p=$p -v b=$b '$1 == c && $b > 0 { print $p / $b }' "$samples"; }
+    pm=$(column $p | median); bm=$(column $b | median)
+    printf '%-8s %-5s %10.2f %17s %11.2f %7.3f %16s %10.1f\n' "$count" "$pass" "$pm" \
+      "($(column $p | quartile 0.25 | xargs printf '%.1f')-$(column $p | quartile 0.75 | xargs printf '%.1f'))" \
+      "$bm" "$(ratios | median)" \
+      "$(ratios | quartile 0.25 | xargs printf '%.3f')-$(ratios | quartile 0.75 | xargs printf '%.3f')" \
+      "$(awk -v m="$pm" -v n="$count" 'BEGIN { print m * 1000 / n }')"
+  done
+done
+echo
+echo "Windows the last baseline passes of each count enumerated, could name, and changed:"
+for count in $counts; do
+  for pass in on off; do
+    awk -v c="$count" -v p=$pass '$1 == c && $3 == p { last = $0 } END { split(last, f, " ");
+      printf "  %5d windows, %-3s: %s enumerated, %s named, %s changed\n", c, p, f[7], f[9], f[11] }' \
+      "$work/baseline.log"
+  done
+done
+
+echo
+echo "Where the baseline's time goes, $PROCESSES processes, ${counts##* } windows (one pass each way):"
+sed 's/^/  /' "$work/profile.txt"
+echo
+echo "Native benchmarks (product logic -O2 on the fake desktop; medians of 5 repetitions):"
+echo "  DecideOneWindow: fold the path, 50 entries and 50 exclusions, worst case; ns per window"
+echo "  LoadSettings: the whole 50-entry table read through the fake host's reader; us per load"
+"$native_dir/bench/decide_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+  2>/dev/null | awk '/_median / { printf "  %-28s %10s %s\n", $1, $2, $3 }'
+
+echo
+echo "Deliverables: size in bytes, and the DLLs each imports from"
+for arch in win32 win64; do
+  if [ $arch = win32 ]; then objdump=i686-w64-mingw32-objdump dir=$win32_dir label=x86
+  else objdump=x86_64-w64-mingw32-objdump dir=$win64_dir label=x64; fi
+  for file in plugin/Lumivane.dll probe/Peekster.exe; do
+    printf '  %-3s %-13s %8d  %s\n' "$label" "$(basename "$file")" "$(stat -c %s "$dir/$file")" \
+      "$("$objdump" -p "$dir/$file" | sed -n 's/^[[:space:]]*DLL Name: //p' | paste -sd ' ')"
+  done
+done
+
