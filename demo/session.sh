@@ -17,9 +17,14 @@ started() {
     started_pids+=("$1")
 }
 
+# True while the process runs; a zombie waiting to be reaped counts as ended. Reads /proc
+# directly: a bare Debian has no ps.
 is_running() {
-    local status
-    status=$(ps -o stat= -p "$1" 2>/dev/null) && [ "${status#Z}" = "$status" ]
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    # The state follows the program name, which is in parentheses and may hold blanks.
+    stat=${stat##*) }
+    [ "${stat%% *}" != Z ]
 }
 
 stop_pid() {

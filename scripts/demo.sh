@@ -62,6 +62,7 @@ exec 9>"$build/demo-wine/.lock"
 flock -n 9 || fail "start-up" "another demo is running with $build/demo-wine"
 
 trap 'stop_everything' EXIT
+trap 'exit 130' INT TERM
 echo "== starting the display, the compositor and Wine"
 if [ "$own_display" = 1 ]; then
     start_display "$run" 9>&-
