@@ -45,6 +45,10 @@ fail() {
 # --- build and stage -------------------------------------------------------------------
 
 scripts/install-deps.sh
+# One demo at a time per checkout: they would share demo-out/ and the Wine prefix.
+mkdir -p "$out"
+exec 9>"$out/.lock"
+flock -n 9 || fail "start-up" "another demo is running in $root"
 rm -rf "$run" "$out"/*.png
 mkdir -p "$run"
 echo "== building the x64 programs in $build"
@@ -55,11 +59,6 @@ if ! { cmake --preset win64 -B "$build" &&
     fail "build" "see $run/build.log"
 fi
 SECONDS=0
-
-# One demo at a time per build directory: they would share the Wine prefix.
-mkdir -p "$build/demo-wine"
-exec 9>"$build/demo-wine/.lock"
-flock -n 9 || fail "start-up" "another demo is running with $build/demo-wine"
 
 trap 'stop_everything' EXIT
 trap 'exit 130' INT TERM
@@ -217,9 +216,11 @@ pattern_shows_through() {
     [ "$first" != "$second" ]
 }
 
-# Checks the last screenshot: Notepad's card, over a light and a dark square of the
-# wallpaper, must show the pattern exactly while it is translucent. Only a compositor
-# blends, so this is checked on the demo's own display, where xcompmgr runs.
+# Checks the last screenshot: Notepad's card must show the wallpaper's pattern exactly
+# while it is translucent. The card covers 60..500 x 50..330 and the wallpaper's squares
+# are 64 pixels wide, so (100,300) lies over a light square and (170,300) over a dark one,
+# below the card's text. Only a compositor blends, so this is checked on the demo's own
+# display, where xcompmgr runs.
 check_blending() {
     [ "$own_display" = 1 ] || return 0
     local shown=no
