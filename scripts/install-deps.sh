@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make libgtest-dev libbenchmark-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine64 xvfb xcompmgr imagemagick x11-utils zip unzip clang libclang-rt-14-dev
+  wine64 xvfb xcompmgr imagemagick x11-utils zip unzip clang libclang-rt-14-dev procps
 )
 
 missing=()
