@@ -6,17 +6,21 @@
 #   scripts/bench.sh
 #
 # Settings through the environment:
-#   LUMIVANE_BENCH_REPEATS   pairs measured per window count (default 15)
+#   LUMIVANE_BENCH_REPEATS   pairs measured per window count (default 11; a run takes 6 to 9
+#                            minutes on two busy cores)
 #   LUMIVANE_BENCH_WINDOWS   window counts (default "50 200 500")
 #   LUMIVANE_BENCH_BUILD     build root holding native, win32 and win64 (default build)
+#   LUMIVANE_BENCH_HOOKED    1: each pair also measures the baseline with the switch's three
+#                            window event hooks installed around it, as turning on does
 # The raw timings stay in BUILD/win64/bench/samples.txt (windows, pair, plug-in on, plug-in
-# off, baseline on, baseline off; milliseconds).
+# off, baseline on, baseline off, hooked baseline on and off or "-"; milliseconds).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-repeats=${LUMIVANE_BENCH_REPEATS:-15}
+repeats=${LUMIVANE_BENCH_REPEATS:-11}
 counts=${LUMIVANE_BENCH_WINDOWS:-50 200 500}
+hooked=${LUMIVANE_BENCH_HOOKED:-0}
 build_root=${LUMIVANE_BENCH_BUILD:-build}
 case $build_root in /*) ;; *) build_root=$root/$build_root ;; esac
 native_dir=$build_root/native
@@ -169,27 +173,33 @@ baseline_ms() {
   echo "$line" | sed -n 's/^baseline [a-z]* \([0-9.]*\) ms .*/\1/p'
 }
 
+# One pair: the plug-in on and off, the baseline on and off (and the baseline with the
+# switch's hooks when asked for), in alternating order so that drift in the machine's load
+# falls on both sides. Prints the times in that order; "-" for what was not measured.
+measure_pair() {
+  local first=$1 p_on p_off b_on b_off h_on=- h_off=-
+  if [ "$first" = plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
+  b_on=$(baseline_ms on "$LEVEL"); b_off=$(baseline_ms off)
+  if [ "$hooked" = 1 ]; then h_on=$(baseline_ms --hooks on "$LEVEL"); h_off=$(baseline_ms --hooks off); fi
+  if [ "$first" != plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
+  local value
+  for value in "$p_on" "$p_off" "$b_on" "$b_off" "$h_on" "$h_off"; do
+    [ -n "$value" ] || { echo "bench: a pass printed no time" >&2; return 1; }
+  done
+  echo "$p_on $p_off $b_on $b_off $h_on $h_off"
+}
+
 : >"$samples"
 : >"$work/baseline.log"
 for count in $counts; do
   echo "== $count windows over $PROCESSES processes, $repeats pairs" >&2
   start_apps $((count / PROCESSES))
-  # One untimed round, so that every program's code and Wine's caches are warm.
-  plugin_ms >/dev/null; plugin_ms >/dev/null
-  baseline_ms on "$LEVEL" >/dev/null; baseline_ms off >/dev/null
+  # One pair untimed, so that every program's code and Wine's caches are warm.
+  measure_pair plugin >/dev/null
   for r in $(seq 1 "$repeats"); do
-    # Alternating which goes first spreads drift in the machine's load over both sides.
-    if [ $((r % 2)) -eq 1 ]; then
-      p_on=$(plugin_ms); p_off=$(plugin_ms)
-      b_on=$(baseline_ms on "$LEVEL"); b_off=$(baseline_ms off)
-    else
-      b_on=$(baseline_ms on "$LEVEL"); b_off=$(baseline_ms off)
-      p_on=$(plugin_ms); p_off=$(plugin_ms)
-    fi
-    for value in "$p_on" "$p_off" "$b_on" "$b_off"; do
-      [ -n "$value" ] || { echo "bench: a pass printed no time" >&2; exit 1; }
-    done
-    echo "$count $r $p_on $p_off $b_on $b_off" >>"$samples"
+    if [ $((r % 2)) -eq 1 ]; then first=plugin; else first=baseline; fi
+    pair=$(measure_pair $first)
+    echo "$count $r $pair" >>"$samples"
   done
   # Where the time of the system calls goes, at the largest count.
   if [ "$count" = "${counts##* }" ]; then
@@ -201,27 +211,42 @@ done
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 quartile() { sort -g | awk -v q="$1" '{ v[NR] = $1 } END { k = int(q * (NR - 1)) + 1; print v[k] }'; }
+# Field k of the samples of one window count.
+column() { awk -v c="$1" -v k="$2" '$1 == c { print $k }' "$samples"; }
+# Field p over field b, pair by pair.
+ratios() { awk -v c="$1" -v p="$2" -v b="$3" '$1 == c && $b > 0 { print $p / $b }' "$samples"; }
+# "median (first quartile-third quartile)" of a list of numbers, with a printf format.
+spread() {
+  local values format=$1
+  values=$(cat)
+  printf "$format ($format-$format)" "$(echo "$values" | median)" \
+    "$(echo "$values" | quartile 0.25)" "$(echo "$values" | quartile 0.75)"
+}
 
 echo
-echo "Lumivane benchmark, $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "Lumivane benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git rev-parse --short HEAD 2>/dev/null || echo unknown)"
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1), $("$WINE" --version)"
 echo
-echo "Passes under Wine: medians of $repeats pairs; ratio = median of plug-in/baseline per pair;"
-echo "spread = interquartile range of the plug-in's times; us/window = plug-in median / windows."
+echo "Passes under Wine, $repeats pairs per window count: median (interquartile range)."
+echo "on = turning the effect on (hooks and the ALWAYS pass), off = turning it off (unhooking"
+echo "and the restore pass). ratio = plug-in / baseline within each pair; us/window = plug-in"
+echo "median / windows."
 echo
-printf '%-8s %-5s %10s %17s %11s %7s %16s %10s\n' \
-  windows pass "plug-in ms" "(spread)" "baseline ms" ratio "ratio spread" us/window
+header=$(printf '%-7s %-4s %-24s %-24s %-21s %9s' windows pass "plug-in ms" "baseline ms" ratio us/window)
+[ "$hooked" = 1 ] && header+=$(printf '   %-24s %s' "baseline+hooks ms" "ratio to it")
+echo "$header"
 for count in $counts; do
   for pass in on off; do
-    if [ $pass = on ]; then p=3 b=5; else p=4 b=6; fi
-    column() { awk -v c="$count" -v k="$1" '$1 == c { print $k }' "$samples"; }
-    ratios() { awk -v c="$count" -v p=$p -v b=$b '$1 == c && $b > 0 { print $p / $b }' "$samples"; }
-    pm=$(column $p | median); bm=$(column $b | median)
-    printf '%-8s %-5s %10.2f %17s %11.2f %7.3f %16s %10.1f\n' "$count" "$pass" "$pm" \
-      "($(column $p | quartile 0.25 | xargs printf '%.1f')-$(column $p | quartile 0.75 | xargs printf '%.1f'))" \
-      "$bm" "$(ratios | median)" \
-      "$(ratios | quartile 0.25 | xargs printf '%.3f')-$(ratios | quartile 0.75 | xargs printf '%.3f')" \
-      "$(awk -v m="$pm" -v n="$count" 'BEGIN { print m * 1000 / n }')"
+    if [ $pass = on ]; then p=3 b=5 h=7; else p=4 b=6 h=8; fi
+    line=$(printf '%-7s %-4s %-24s %-24s %-21s %9.1f' "$count" "$pass" \
+      "$(column "$count" $p | spread %.1f)" "$(column "$count" $b | spread %.1f)" \
+      "$(ratios "$count" $p $b | spread %.3f)" \
+      "$(awk -v m="$(column "$count" $p | median)" -v n="$count" 'BEGIN { print m * 1000 / n }')")
+    if [ "$hooked" = 1 ]; then
+      line+=$(printf '   %-24s %s' "$(column "$count" $h | spread %.1f)" \
+        "$(ratios "$count" $p $h | spread %.3f)")
+    fi
+    echo "$line"
   done
 done
 echo
