@@ -59,9 +59,10 @@ start_session() {
     # -p keeps it alive between programs.
     "$WINESERVER" -f -p >"$state/wineserver.log" 2>&1 &
     echo $! >"$state/wineserver.pid"
-    if [ ! -f "$prefix/system.reg" ]; then
-        "$WINE" wineboot --init >"$state/wineboot.log" 2>&1
-    fi
+    # wineboot creates the prefix when it is new and starts the prefix's background services
+    # either way. Started here, they write to the log; started by a test's first program,
+    # they would inherit its output and hold it open (a reader would wait for ever).
+    "$WINE" wineboot >"$state/wineboot.log" 2>&1
     # Later programs find the server through the prefix, so nothing else needs to be kept.
     printf 'export WINEPREFIX=%q DISPLAY=%q WINEDEBUG=-all WINEDLLOVERRIDES=%q LUMIVANE_WINE_SESSION=1\n' \
         "$prefix" "$display" "mscoree,mshtml="
