@@ -258,6 +258,30 @@ void LiveDesktop::start_host(int expected_result)
     return host_says(report);
 }
 
+::testing::AssertionResult LiveDesktop::deliver_timed(const std::string &arguments,
+                                                      const std::string &report,
+                                                      double *milliseconds)
+{
+    ChildProcess second(host_path() + " -time " + arguments, directory_);
+    if (!second.started())
+        return ::testing::AssertionFailure() << "cannot start " << second.command_line();
+    // A delivery held up by a hung application shows as a long time, not as a timeout.
+    auto code = second.wait_for_exit(3 * SETTLE_MS);
+    if (!code || *code != 0) {
+        return ::testing::AssertionFailure()
+               << second.command_line() << (code ? " failed\n" : " did not end\n")
+               << second.transcript();
+    }
+    auto line = second.wait_for_prefix("delivered ", 0);
+    size_t in = line ? line->rfind(" in ") : std::string::npos;
+    if (in == std::string::npos) {
+        return ::testing::AssertionFailure()
+               << second.command_line() << " printed no delivery time\n" << second.transcript();
+    }
+    *milliseconds = strtod(line->c_str() + in + 4, NULL);
+    return host_says(report);
+}
+
 TargetApp &LiveDesktop::start_app(const std::string &name,
                                   const std::vector<std::pair<std::string, std::string>> &windows)
 {

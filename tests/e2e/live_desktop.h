@@ -39,6 +39,8 @@ public:
     HWND open(const std::string &kind, const std::string &title);
     // Raises "foreground", "movestart" or "moveend" for a window of this app.
     bool raise(const std::string &event, const std::string &title);
+    // Any other command of the app (see target_app.cpp), waiting for its "done" answer.
+    bool command(const std::string &line) { return run(line); }
 
 private:
     // Sends a command and waits for its "done" answer.
@@ -74,6 +76,9 @@ protected:
     ::testing::AssertionResult host_command(const std::string &arguments, DWORD *exit_code);
     // A second instance that must exit 0, followed by the host's report line for it.
     ::testing::AssertionResult deliver(const std::string &arguments, const std::string &report);
+    // deliver() with -time: milliseconds receives the delivery time the second instance prints.
+    ::testing::AssertionResult deliver_timed(const std::string &arguments,
+                                             const std::string &report, double *milliseconds);
 
     // Starts NAME.EXE, a copy of the target app, with windows (kind, title): kind is
     // "visible", "hidden" or "keyed".

@@ -14,6 +14,11 @@
 //   open visible|hidden|keyed TITLE
 //   foreground TITLE | movestart TITLE | moveend TITLE
 //   hang SECONDS              stop handling messages for that long (answers "hanging" first)
+//   churn LIMIT MILLISECONDS  from now on, every MILLISECONDS open a visible window and close
+//                             the oldest while more than LIMIT are open
+//   churn stop                stop that; answers "churned CREATED DESTROYED" first
+//   churnraise EVENT          raise foreground, movestart or moveend for the churn window
+//                             closed last (gone by now) and for the oldest one still open
 //   quit
 // A "keyed" window is layered with a colour key of its own (magenta) and no alpha.
 #include <windows.h>
@@ -21,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <string>
 
@@ -32,6 +38,16 @@ const COLORREF OWN_COLOUR_KEY = RGB(255, 0, 255);
 
 std::map<std::string, HWND> g_windows;
 int g_opened;
+
+// Windows opened and closed by "churn", oldest first.
+struct Churn {
+    UINT_PTR timer = 0;
+    size_t limit = 0;
+    std::deque<HWND> open;
+    HWND closed_last = NULL;
+    long created = 0;
+    long destroyed = 0;
+} g_churn;
 
 void say(const std::string &line)
 {
@@ -67,9 +83,8 @@ bool open_window(const std::string &kind, const std::string &title)
     return true;
 }
 
-// Raised the way the system raises them for a real foreground change or drag, which
-// Wine does not do on its own.
-bool raise_event(const std::string &command, const std::string &title)
+// The window event a command names, or 0.
+DWORD event_named(const std::string &command)
 {
     static const std::map<std::string, DWORD> events = {
         {"foreground", EVENT_SYSTEM_FOREGROUND},
@@ -77,10 +92,71 @@ bool raise_event(const std::string &command, const std::string &title)
         {"moveend", EVENT_SYSTEM_MOVESIZEEND},
     };
     auto event = events.find(command);
+    return event == events.end() ? 0 : event->second;
+}
+
+// Raised the way the system raises them for a real foreground change or drag, which
+// Wine does not do on its own.
+bool raise_event(const std::string &command, const std::string &title)
+{
+    DWORD event = event_named(command);
     auto window = g_windows.find(title);
-    if (event == events.end() || window == g_windows.end())
+    if (!event || window == g_windows.end())
         return false;
-    NotifyWinEvent(event->second, window->second, OBJID_WINDOW, CHILDID_SELF);
+    NotifyWinEvent(event, window->second, OBJID_WINDOW, CHILDID_SELF);
+    return true;
+}
+
+// Churn windows are popups: Wine hands a captioned window to the X window manager, and
+// without one it waits two seconds in DestroyWindow for the manager to let it go.
+void CALLBACK churn_tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    int offset = 30 * (int)(g_churn.created % 12);
+    HWND window = CreateWindowExA(0, WINDOW_CLASS, "churn", WS_POPUP | WS_BORDER, 400 + offset,
+                                  80 + offset, 240, 160, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    if (window) {
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+        g_churn.open.push_back(window);
+        ++g_churn.created;
+    }
+    while (g_churn.open.size() > g_churn.limit) {
+        DestroyWindow(g_churn.open.front());
+        g_churn.closed_last = g_churn.open.front();
+        g_churn.open.pop_front();
+        ++g_churn.destroyed;
+    }
+}
+
+// "LIMIT MILLISECONDS" or "stop".
+bool churn(const std::string &arguments)
+{
+    if (arguments == "stop") {
+        if (g_churn.timer)
+            KillTimer(NULL, g_churn.timer);
+        g_churn.timer = 0;
+        say("churned " + std::to_string(g_churn.created) + " " +
+            std::to_string(g_churn.destroyed));
+        return true;
+    }
+    int limit = 0, interval = 0;
+    if (sscanf(arguments.c_str(), "%d %d", &limit, &interval) != 2 || limit < 1 || interval < 1)
+        return false;
+    g_churn.limit = (size_t)limit;
+    // A thread timer: its WM_TIMER has no window and goes to churn_tick through the loop.
+    g_churn.timer = SetTimer(NULL, g_churn.timer, (UINT)interval, churn_tick);
+    return g_churn.timer != 0;
+}
+
+// A window handle that is no longer valid still reaches the hooks with the event.
+bool raise_churn_event(const std::string &command)
+{
+    DWORD event = event_named(command);
+    if (!event)
+        return false;
+    if (g_churn.closed_last)
+        NotifyWinEvent(event, g_churn.closed_last, OBJID_WINDOW, CHILDID_SELF);
+    if (!g_churn.open.empty())
+        NotifyWinEvent(event, g_churn.open.front(), OBJID_WINDOW, CHILDID_SELF);
     return true;
 }
 
@@ -101,6 +177,10 @@ bool run_command(const std::string &line)
     if (command == "open") {
         size_t split = rest.find(' ');
         done = split != std::string::npos && open_window(rest.substr(0, split), rest.substr(split + 1));
+    } else if (command == "churn") {
+        done = churn(rest);
+    } else if (command == "churnraise") {
+        done = raise_churn_event(rest);
     } else {
         done = raise_event(command, rest);
     }

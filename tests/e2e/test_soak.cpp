@@ -1,0 +1,322 @@
+// A soak of the shell and the plug-in: applications open and close windows without pause
+// while the shell toggles the effect, reconfigures, and gets foreground and move events for
+// windows that may be gone already; in the middle, one application stops handling messages
+// for ten seconds. Throughout, the shell must keep answering and show no message box; at
+// the end it must hold no more handles than before, and after -quit no window of any of the
+// applications may be left layered.
+//
+// It runs LUMIVANE_SOAK_SECONDS seconds (20 when unset); scripts/soak.sh runs a long one.
+// The figures of the run are printed at the end.
+#include "live_desktop.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char TOGGLED[] = "delivered @LumivaneTog to 1 window(s)";
+const char RECONFIGURED[] = "reconfigure delivered to 1 window(s)";
+const DWORD HANG_SECONDS = 10;
+const BYTE FROZEN_LEVEL = 160;
+// Handles the host may hold after the soak beyond those it held before: the system's own
+// bookkeeping moves by a few; one handle lost per window looked up would be thousands.
+const long HANDLE_SLACK = 10;
+// What each churning app keeps open, and how often it opens one more and closes the oldest.
+const char CHURN[] = "churn 4 50";
+
+int soak_seconds()
+{
+    const char *text = getenv("LUMIVANE_SOAK_SECONDS");
+    int seconds = text ? atoi(text) : 0;
+    return seconds > 0 ? seconds : 20;
+}
+
+// CHURNA's level changes with every reconfigure; the other levels stay.
+std::string soak_settings(int churna_level)
+{
+    return "Lumivane.plugin.focuslevel: 230\n" + settings_entry(0, "CHURNA", "ALWAYS", churna_level) +
+           settings_entry(1, "CHURNB", "FOCUS", 120) + settings_entry(2, "CHURNC", "MOVING", 100) +
+           settings_entry(3, "FROZEN", "ALWAYS", FROZEN_LEVEL);
+}
+
+// One entry of the system's handle list (SystemExtendedHandleInformation).
+struct SystemHandle {
+    PVOID object;
+    ULONG_PTR process_id;
+    ULONG_PTR value;
+    ULONG access;
+    USHORT creator_back_trace;
+    USHORT type;
+    ULONG attributes;
+    ULONG reserved;
+};
+
+struct SystemHandleList {
+    ULONG_PTR count;
+    ULONG_PTR reserved;
+    SystemHandle handles[1];
+};
+
+// The handles a process holds, counted in the system's handle list, or -1.
+long handles_listed_for(DWORD process_id)
+{
+    using QuerySystemInformation = LONG(WINAPI *)(ULONG, PVOID, ULONG, PULONG);
+    const ULONG EXTENDED_HANDLE_INFORMATION = 64;
+    const LONG INFO_LENGTH_MISMATCH = static_cast<LONG>(0xC0000004);
+    auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void (*)(void)>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query)
+        return -1;
+    std::vector<char> buffer(1 << 20);
+    LONG status;
+    ULONG length = 0;
+    while ((status = query(EXTENDED_HANDLE_INFORMATION, buffer.data(),
+                           static_cast<ULONG>(buffer.size()), &length)) == INFO_LENGTH_MISMATCH)
+        buffer.resize(buffer.size() * 2);
+    if (status != 0)
+        return -1;
+    const auto *list = reinterpret_cast<const SystemHandleList *>(buffer.data());
+    long count = 0;
+    for (ULONG_PTR i = 0; i < list->count; ++i)
+        count += list->handles[i].process_id == process_id;
+    return count;
+}
+
+// The handles a process holds, or -1 when that cannot be read. Wine 8 answers 0 to
+// GetProcessHandleCount for every process; its system handle list is right.
+long handle_count(DWORD process_id)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process_id);
+    if (!process)
+        return -1;
+    DWORD count = 0;
+    BOOL read = GetProcessHandleCount(process, &count);
+    CloseHandle(process);
+    if (read && count > 0)
+        return static_cast<long>(count);
+    return handles_listed_for(process_id);
+}
+
+DWORD process_of(HWND window)
+{
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    return process_id;
+}
+
+std::vector<HWND> top_level_windows()
+{
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM list) {
+            reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// Every message box on the desktop (the dialog class), from any process: a crash report
+// comes from a process of its own.
+::testing::AssertionResult no_message_box()
+{
+    ::testing::AssertionResult result = ::testing::AssertionSuccess();
+    for (HWND window : top_level_windows()) {
+        char class_name[16] = "", title[128] = "";
+        GetClassNameA(window, class_name, sizeof class_name);
+        if (strcmp(class_name, "#32770") != 0)
+            continue;
+        GetWindowTextA(window, title, sizeof title);
+        if (result)
+            result = ::testing::AssertionFailure();
+        result << "message box \"" << title << "\" of process " << process_of(window) << "\n";
+    }
+    return result;
+}
+
+// The windows of these processes that are layered, each with its title and look.
+std::vector<std::string> layered_windows_of(const std::vector<DWORD> &process_ids)
+{
+    std::vector<std::string> layered;
+    for (HWND window : top_level_windows()) {
+        DWORD owner = process_of(window);
+        bool ours = std::find(process_ids.begin(), process_ids.end(), owner) != process_ids.end();
+        if (!ours || !(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED))
+            continue;
+        char title[64] = "";
+        GetWindowTextA(window, title, sizeof title);
+        layered.push_back("'" + std::string(title) + "' of process " + std::to_string(owner) +
+                          ": " + describe(look_at(window)));
+    }
+    return layered;
+}
+
+struct Figures {
+    long created = 0, destroyed = 0;
+    int toggles = 0, reconfigures = 0, events = 0;
+    double slowest_toggle_ms = 0;   // with no application hung
+    std::vector<double> hung_toggle_ms;
+    long handles_before = 0, handles_after = 0;
+    int layered_left = -1;
+};
+
+void print(const Figures &figures, int seconds)
+{
+    std::cout << "soak: " << seconds << " s\n"
+              << "  windows created " << figures.created << ", destroyed " << figures.destroyed
+              << "\n  toggles " << figures.toggles << ", reconfigures " << figures.reconfigures
+              << ", events raised " << figures.events << "\n  slowest toggle "
+              << figures.slowest_toggle_ms << " ms"
+              << "\n  toggles while an app hung " << figures.hung_toggle_ms.size() << ", in ms:";
+    for (double milliseconds : figures.hung_toggle_ms)
+        std::cout << " " << milliseconds;
+    std::cout
+              << "\n  host handles before " << figures.handles_before << ", after "
+              << figures.handles_after << "\n  windows left layered after -quit "
+              << figures.layered_left << std::endl;
+}
+
+// "churned CREATED DESTROYED", the answer to "churn stop", added to the figures.
+::testing::AssertionResult stop_churn(TargetApp &app, Figures *figures)
+{
+    app.process().send_line("churn stop");
+    auto line = app.process().wait_for_prefix("churned ", SETTLE_MS);
+    long created = 0, destroyed = 0;
+    if (!line || sscanf(line->c_str(), "churned %ld %ld", &created, &destroyed) != 2) {
+        return ::testing::AssertionFailure()
+               << app.name() << " did not stop churning\n" << app.process().transcript();
+    }
+    figures->created += created;
+    figures->destroyed += destroyed;
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+TEST_F(LiveDesktop, SoakOfChurningWindowsTogglesReconfiguresStaleEventsAndAHungApplication)
+{
+    const int seconds = soak_seconds();
+    int churna_level = 150;
+    write_settings(soak_settings(churna_level));
+    TargetApp &frozen = start_app("FROZEN", {{"visible", "one"}, {"visible", "two"}});
+    std::vector<TargetApp *> churners = {&start_app("CHURNA", {}),
+                                         &start_app("CHURNB", {{"visible", "main"}}),
+                                         &start_app("CHURNC", {})};
+    ASSERT_FALSE(HasFailure());
+    std::vector<DWORD> app_processes = {frozen.process().id()};
+    for (TargetApp *app : churners)
+        app_processes.push_back(app->process().id());
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    const std::vector<Expectation> frozen_translucent = {
+        {frozen.window("one"), translucent(FROZEN_LEVEL)},
+        {frozen.window("two"), translucent(FROZEN_LEVEL)}};
+    ASSERT_TRUE(looks_are(frozen_translucent));
+
+    Figures figures;
+    bool effect_on = true;
+    auto toggle = [&] {
+        double milliseconds = 0;
+        ASSERT_TRUE(deliver_timed("-exec @LumivaneTog", TOGGLED, &milliseconds));
+        effect_on = !effect_on;
+        ++figures.toggles;
+        figures.slowest_toggle_ms = std::max(figures.slowest_toggle_ms, milliseconds);
+    };
+    auto reconfigure = [&] {
+        churna_level = churna_level == 150 ? 90 : 150;
+        write_settings(soak_settings(churna_level));
+        ASSERT_TRUE(deliver("-reconfigure", RECONFIGURED));
+        ++figures.reconfigures;
+    };
+    // Whatever the host and the plug-in set up once is in place before the count.
+    for (int i = 0; i < 2; ++i)
+        ASSERT_NO_FATAL_FAILURE(toggle());
+    ASSERT_NO_FATAL_FAILURE(reconfigure());
+    figures.handles_before = handle_count(host().id());
+    ASSERT_GT(figures.handles_before, 0) << "cannot read the host's handle count";
+
+    for (TargetApp *app : churners)
+        ASSERT_TRUE(app->command(CHURN));
+
+    // With the effect on, the frozen app's windows are layered, so the toggle that turns it
+    // off must change their style: the write the hung application could hold up.
+    auto toggle_while_frozen = [&] {
+        if (!effect_on) {
+            ASSERT_NO_FATAL_FAILURE(toggle());
+        }
+        ASSERT_TRUE(looks_become(frozen_translucent));
+        frozen.process().send_line("hang " + std::to_string(HANG_SECONDS));
+        ASSERT_TRUE(frozen.process().wait_for_line(
+            [](const std::string &line) { return line == "hanging"; }, SETTLE_MS));
+        DWORD hang_start = GetTickCount();
+        while (GetTickCount() - hang_start < HANG_SECONDS * 1000 - 1000) {
+            double milliseconds = 0;
+            ASSERT_TRUE(deliver_timed("-exec @LumivaneTog", TOGGLED, &milliseconds));
+            effect_on = !effect_on;
+            ++figures.toggles;
+            figures.hung_toggle_ms.push_back(milliseconds);
+            EXPECT_LT(milliseconds, 1000.0 * frozen_translucent.size())
+                << "a toggle waited for the hung application";
+            // A window that does not answer is left as it was.
+            EXPECT_TRUE(looks_are(frozen_translucent));
+        }
+        // Answers again once the hang is over.
+        ASSERT_TRUE(frozen.command("churnraise moveend"));
+    };
+
+    const DWORD run_ms = seconds * 1000u;
+    const DWORD hang_at = run_ms > HANG_SECONDS * 1000 ? (run_ms - HANG_SECONDS * 1000) / 2 : 0;
+    bool hung = false;
+    DWORD start = GetTickCount();
+    for (int round = 0; GetTickCount() - start < run_ms; ++round) {
+        if (!hung && GetTickCount() - start >= hang_at) {
+            ASSERT_NO_FATAL_FAILURE(toggle_while_frozen());
+            hung = true;
+        }
+        for (TargetApp *app : churners) {
+            for (const char *event : {"foreground", "movestart", "moveend"}) {
+                ASSERT_TRUE(app->command(std::string("churnraise ") + event));
+                figures.events += 2;
+            }
+        }
+        ASSERT_NO_FATAL_FAILURE(toggle());
+        if (round % 3 == 2) {
+            ASSERT_NO_FATAL_FAILURE(reconfigure());
+        }
+        ASSERT_TRUE(no_message_box());
+    }
+
+    // Quiet again, with the effect on as when the count was taken.
+    for (TargetApp *app : churners)
+        ASSERT_TRUE(stop_churn(*app, &figures));
+    if (!effect_on) {
+        ASSERT_NO_FATAL_FAILURE(toggle());
+    }
+    figures.handles_after = handle_count(host().id());
+    EXPECT_LE(figures.handles_after, figures.handles_before + HANDLE_SLACK)
+        << "the host lost handles during the soak";
+    // The plug-in still acts on what the last reconfigure said.
+    HWND late = churners[0]->open("visible", "late");
+    ASSERT_TRUE(late);
+    EXPECT_TRUE(looks_become({{late, translucent(static_cast<BYTE>(churna_level))},
+                              {frozen.window("one"), translucent(FROZEN_LEVEL)}}));
+
+    // Quitting while the windows keep coming and going.
+    for (TargetApp *app : churners)
+        ASSERT_TRUE(app->command(CHURN));
+    ASSERT_TRUE(deliver("-quit", "endPlugin "));
+    auto exit_code = host().wait_for_exit(SETTLE_MS);
+    ASSERT_TRUE(exit_code) << "the host still runs after -quit";
+    EXPECT_EQ(*exit_code, 0u);
+    for (TargetApp *app : churners)
+        ASSERT_TRUE(stop_churn(*app, &figures));
+    std::vector<std::string> layered = layered_windows_of(app_processes);
+    figures.layered_left = static_cast<int>(layered.size());
+    EXPECT_TRUE(layered.empty()) << ::testing::PrintToString(layered);
+    EXPECT_TRUE(no_message_box());
+    print(figures, seconds);
+}
