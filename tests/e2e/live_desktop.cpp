@@ -232,8 +232,10 @@ void LiveDesktop::start_host(int expected_result)
                                                      DWORD *exit_code)
 {
     ChildProcess second(host_path() + " " + arguments, directory_);
-    if (!second.started())
-        return ::testing::AssertionFailure() << "cannot start " << second.command_line();
+    if (!second.started()) {
+        return ::testing::AssertionFailure() << "cannot start " << second.command_line()
+                                             << ", error " << GetLastError();
+    }
     auto code = second.wait_for_exit(SETTLE_MS);
     if (!code) {
         return ::testing::AssertionFailure()
@@ -263,8 +265,10 @@ void LiveDesktop::start_host(int expected_result)
                                                       double *milliseconds)
 {
     ChildProcess second(host_path() + " -time " + arguments, directory_);
-    if (!second.started())
-        return ::testing::AssertionFailure() << "cannot start " << second.command_line();
+    if (!second.started()) {
+        return ::testing::AssertionFailure() << "cannot start " << second.command_line()
+                                             << ", error " << GetLastError();
+    }
     // A delivery held up by a hung application shows as a long time, not as a timeout.
     auto code = second.wait_for_exit(3 * SETTLE_MS);
     if (!code || *code != 0) {
