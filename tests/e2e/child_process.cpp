@@ -73,6 +73,7 @@ void ChildProcess::read_available()
                       &count, NULL) ||
             count == 0)
             return;
+        raw_.append(buffer, count);
         pending_.append(buffer, count);
         size_t end;
         while ((end = pending_.find('\n')) != std::string::npos) {

@@ -31,6 +31,12 @@ public:
 
     // Everything read so far, for failure messages.
     std::string transcript();
+    // Everything read so far, byte for byte.
+    const std::string &raw_output()
+    {
+        read_available();
+        return raw_;
+    }
 
     // The exit code once the program has ended within timeout_ms, or nothing.
     std::optional<DWORD> wait_for_exit(DWORD timeout_ms);
@@ -46,6 +52,7 @@ private:
     HANDLE input_ = NULL;    // our end of its standard input
     HANDLE output_ = NULL;   // our end of its standard output and error
     std::string pending_;    // a line not yet ended
+    std::string raw_;
     std::vector<std::string> lines_;
     size_t next_line_ = 0;   // the first line not yet taken by a wait
 };

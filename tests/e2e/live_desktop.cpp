@@ -169,6 +169,11 @@ void LiveDesktop::prepare_directory()
     ASSERT_TRUE(CopyFileA(plugin.c_str(), (directory_ + "Lumivane.dll").c_str(), FALSE))
         << "cannot copy " << plugin;
     ASSERT_TRUE(write_file(directory_ + "plugins.rc", "# written by the live tests\nLumivane.dll\n"));
+    std::string peekster = path_from_environment("LUMIVANE_E2E_PEEKSTER");
+    if (!peekster.empty()) {
+        ASSERT_TRUE(CopyFileA(peekster.c_str(), (directory_ + "Peekster.exe").c_str(), FALSE))
+            << "cannot copy " << peekster;
+    }
 }
 
 void LiveDesktop::TearDown()
