@@ -216,6 +216,9 @@ TEST_F(LiveDesktop, SoakOfChurningWindowsTogglesReconfiguresStaleEventsAndAHungA
         {frozen.window("one"), translucent(FROZEN_LEVEL)},
         {frozen.window("two"), translucent(FROZEN_LEVEL)}};
     ASSERT_TRUE(looks_are(frozen_translucent));
+    // A hidden window, made translucent by its creation event, which -quit must restore too.
+    HWND tucked = churners[0]->open("hidden", "tucked");
+    ASSERT_TRUE(looks_become({{tucked, translucent(static_cast<BYTE>(churna_level))}}));
 
     Figures figures;
     bool effect_on = true;
@@ -261,8 +264,11 @@ TEST_F(LiveDesktop, SoakOfChurningWindowsTogglesReconfiguresStaleEventsAndAHungA
             figures.hung_toggle_ms.push_back(milliseconds);
             EXPECT_LT(milliseconds, 1000.0 * frozen_translucent.size())
                 << "a toggle waited for the hung application";
-            // A window that does not answer is left as it was.
-            EXPECT_TRUE(looks_are(frozen_translucent));
+            // A window that does not answer is left as it was. A delivery that started late
+            // may have reached the app after the hang.
+            if (GetTickCount() - hang_start < HANG_SECONDS * 1000 - 500) {
+                EXPECT_TRUE(looks_are(frozen_translucent));
+            }
         }
         // Answers again once the hang is over.
         ASSERT_TRUE(frozen.command("churnraise moveend"));
