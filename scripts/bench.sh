@@ -81,13 +81,37 @@ stop_apps() {
   rm -f "$work/apps.in"
 }
 
+# The baselines serve passes from warm processes, as the shell is one: the plain one, and
+# the one with the switch's hooks. Each reads commands from a FIFO and answers on another.
+start_baseline() {
+  local name=$1
+  shift
+  rm -f "$work/$name.in" "$work/$name.out"
+  mkfifo "$work/$name.in" "$work/$name.out"
+  "$WINE" "$stage_win\\baseline.exe" "$@" --serve <"$work/$name.in" >"$work/$name.out" &
+  baseline_pids+=($!)
+}
+stop_baselines() {
+  [ -z "$plain_in" ] || exec {plain_in}>&- {plain_out}<&-
+  [ -z "$hooked_in" ] || exec {hooked_in}>&- {hooked_out}<&-
+  plain_in= hooked_in=
+  local pid
+  for pid in "${baseline_pids[@]}"; do
+    wait_for_exit "$pid" || kill "$pid" 2>/dev/null || true
+  done
+  baseline_pids=()
+}
+
 # Everything this script starts is recorded here and stopped on the way out.
 host_pid=
 apps_pids=()
+baseline_pids=()
+plain_in= hooked_in=
 session_started=
 cleanup() {
   set +e
   stop_apps
+  stop_baselines
   if [ -n "$host_pid" ]; then
     "$WINE" "$stage_win\\BLACKBOX.EXE" -quit >/dev/null 2>&1 || true
     wait_for_exit "$host_pid" || kill "$host_pid" 2>/dev/null || true
@@ -165,10 +189,15 @@ plugin_ms() {
     sed -n 's/^delivered @LumivaneTog in \([0-9.]*\) ms$/\1/p'
 }
 
-# Milliseconds of one baseline pass; its counts go to the log.
+# Milliseconds of one baseline pass (plain or hooked, then "on LEVEL" or "off"); its counts
+# go to the log.
 baseline_ms() {
-  local line
-  line=$("$WINE" "$stage_win\\baseline.exe" "$@")
+  local in out line
+  if [ "$1" = hooked ]; then in=$hooked_in out=$hooked_out; else in=$plain_in out=$plain_out; fi
+  shift
+  echo "$*" >&"$in"
+  IFS= read -r -t 300 line <&"$out" || { echo "bench: the baseline did not answer" >&2; return 1; }
+  line=${line%$'\r'}
   echo "$count $line" >>"$work/baseline.log"
   echo "$line" | sed -n 's/^baseline [a-z]* \([0-9.]*\) ms .*/\1/p'
 }
@@ -179,8 +208,8 @@ baseline_ms() {
 measure_pair() {
   local first=$1 p_on p_off b_on b_off h_on=- h_off=-
   if [ "$first" = plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
-  b_on=$(baseline_ms on "$LEVEL"); b_off=$(baseline_ms off)
-  if [ "$hooked" = 1 ]; then h_on=$(baseline_ms --hooks on "$LEVEL"); h_off=$(baseline_ms --hooks off); fi
+  b_on=$(baseline_ms plain on "$LEVEL"); b_off=$(baseline_ms plain off)
+  if [ "$hooked" = 1 ]; then h_on=$(baseline_ms hooked on "$LEVEL"); h_off=$(baseline_ms hooked off); fi
   if [ "$first" != plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
   local value
   for value in "$p_on" "$p_off" "$b_on" "$b_off" "$h_on" "$h_off"; do
@@ -191,6 +220,12 @@ measure_pair() {
 
 : >"$samples"
 : >"$work/baseline.log"
+start_baseline plain
+exec {plain_in}>"$work/plain.in" {plain_out}<"$work/plain.out"
+if [ "$hooked" = 1 ]; then
+  start_baseline hooked --hooks
+  exec {hooked_in}>"$work/hooked.in" {hooked_out}<"$work/hooked.out"
+fi
 for count in $counts; do
   echo "== $count windows over $PROCESSES processes, $repeats pairs" >&2
   start_apps $((count / PROCESSES))
@@ -208,6 +243,7 @@ for count in $counts; do
   fi
   stop_apps
 done
+stop_baselines
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 quartile() { sort -g | awk -v q="$1" '{ v[NR] = $1 } END { k = int(q * (NR - 1)) + 1; print v[k] }'; }
@@ -229,18 +265,20 @@ echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/c
 echo
 echo "Passes under Wine, $repeats pairs per window count: median (interquartile range)."
 echo "on = turning the effect on (hooks and the ALWAYS pass), off = turning it off (unhooking"
-echo "and the restore pass). ratio = plug-in / baseline within each pair; us/window = plug-in"
-echo "median / windows."
+echo "and the restore pass). ratio = plug-in / baseline within each pair; of minima = fastest"
+echo "plug-in time / fastest baseline time, what each costs when the machine leaves it alone;"
+echo "us/window = plug-in median / windows."
 echo
-header=$(printf '%-7s %-4s %-24s %-24s %-21s %9s' windows pass "plug-in ms" "baseline ms" ratio us/window)
+header=$(printf '%-7s %-4s %-24s %-24s %-21s %9s %9s' windows pass "plug-in ms" "baseline ms" ratio "of minima" us/window)
 [ "$hooked" = 1 ] && header+=$(printf '   %-24s %s' "baseline+hooks ms" "ratio to it")
 echo "$header"
 for count in $counts; do
   for pass in on off; do
     if [ $pass = on ]; then p=3 b=5 h=7; else p=4 b=6 h=8; fi
-    line=$(printf '%-7s %-4s %-24s %-24s %-21s %9.1f' "$count" "$pass" \
+    line=$(printf '%-7s %-4s %-24s %-24s %-21s %9.3f %9.1f' "$count" "$pass" \
       "$(column "$count" $p | spread %.1f)" "$(column "$count" $b | spread %.1f)" \
       "$(ratios "$count" $p $b | spread %.3f)" \
+      "$(awk -v p="$(column "$count" $p | quartile 0)" -v b="$(column "$count" $b | quartile 0)" 'BEGIN { print p / b }')" \
       "$(awk -v m="$(column "$count" $p | median)" -v n="$count" 'BEGIN { print m * 1000 / n }')")
     if [ "$hooked" = 1 ]; then
       line+=$(printf '   %-24s %s' "$(column "$count" $h | spread %.1f)" \

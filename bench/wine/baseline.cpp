@@ -1,16 +1,19 @@
 // The floor under the plug-in's passes: for the same windows, exactly the system calls the
 // ALWAYS pass (turning the effect on) and the restore pass (turning it off) must make, with
-// no settings and no decisions. Every visible window whose executable can be named gets
-// LEVEL; "off" returns every window whose executable can be named to opaque.
+// no settings and no decisions. "on" gives every visible window whose executable can be
+// named LEVEL; "off" returns every window whose executable can be named to opaque.
 //
-//   baseline.exe [--profile] [--hooks] on LEVEL    like the ALWAYS pass, every window ALWAYS
-//   baseline.exe [--profile] [--hooks] off         like the restore pass
+//   baseline.exe [--profile] [--hooks] on LEVEL | off    one pass
+//   baseline.exe [--hooks] --serve                       a pass for each line of standard
+//                                                        input ("on LEVEL" or "off")
 //
-// Prints "baseline on|off MS ms windows N named N changed N", the time taken with the
-// performance counter around the enumeration, as the host times its delivery. --profile
-// also times each kind of call and prints where the time went (the timing adds its own).
-// --hooks adds what the plug-in's switch does around its pass: installing its three window
-// event hooks before the ALWAYS pass, removing them before the restore pass.
+// Prints "baseline on|off MS ms windows N named N changed N" for each pass, the time taken
+// with the performance counter around it, as the shell times its delivery. Serving keeps
+// one warm process, as the shell is, so that the start-up of a fresh one does not overlap
+// the pass. --profile also times each kind of call and prints where the time went (the
+// timing adds its own). --hooks adds what the plug-in's switch does around its pass:
+// installing its three window event hooks before the ALWAYS pass, removing them before the
+// restore pass.
 #include <windows.h>
 #include <psapi.h>
 
@@ -183,9 +186,62 @@ void remove_hooks()
         UnhookWinEvent(hook);
 }
 
+bool g_hooking;
+bool g_hooks_installed;
+
+// One pass; prints its line. False when the command is not "on LEVEL" or "off".
+bool run_pass(const char *command)
+{
+    int level = 255;
+    if (std::sscanf(command, "on %d", &level) == 1 && level >= 0 && level <= 254)
+        g_pass.turning_on = true;
+    else if (std::strncmp(command, "off", 3) == 0 && (command[3] == '\0' || command[3] == '\n' || command[3] == '\r'))
+        g_pass.turning_on = false;
+    else
+        return false;
+    g_pass.level = static_cast<BYTE>(g_pass.turning_on ? level : 255);
+    g_pass.windows = g_pass.named = g_pass.changed = 0;
+    std::memset(g_pass.ticks, 0, sizeof g_pass.ticks);
+    std::memset(g_pass.calls, 0, sizeof g_pass.calls);
+
+    // The restore pass of the switch removes hooks that an earlier "on" installed.
+    if (g_hooking && !g_pass.turning_on && !g_hooks_installed) {
+        install_hooks();
+        g_hooks_installed = true;
+    }
+    LONGLONG start = now();
+    if (g_hooking && g_pass.turning_on != g_hooks_installed) {
+        if (g_pass.turning_on)
+            install_hooks();
+        else
+            remove_hooks();
+        g_hooks_installed = g_pass.turning_on;
+    }
+    EnumWindows(visit_window, 0);
+    LONGLONG end = now();
+
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    double ms_per_tick = 1000.0 / static_cast<double>(frequency.QuadPart);
+    std::printf("baseline %s %.3f ms windows %d named %d changed %d\n",
+                g_pass.turning_on ? "on" : "off", static_cast<double>(end - start) * ms_per_tick,
+                g_pass.windows, g_pass.named, g_pass.changed);
+    if (g_pass.profiling) {
+        for (int kind = 0; kind < CALL_KINDS; ++kind) {
+            double kind_ms = static_cast<double>(g_pass.ticks[kind]) * ms_per_tick;
+            std::printf("  %-36s %5d calls %10.3f ms %8.1f us/call\n", CALL_NAMES[kind],
+                        g_pass.calls[kind], kind_ms,
+                        g_pass.calls[kind] ? kind_ms * 1000.0 / g_pass.calls[kind] : 0.0);
+        }
+    }
+    std::fflush(stdout);
+    return true;
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: baseline.exe [--profile] [--hooks] on LEVEL | off\n");
+    std::fprintf(stderr, "usage: baseline.exe [--profile] [--hooks] on LEVEL | off\n"
+                         "       baseline.exe [--hooks] --serve\n");
     return 2;
 }
 
@@ -201,56 +257,40 @@ Function find_function(const char *module, const char *name)
 int main(int argc, char **argv)
 {
     int first = 1;
-    bool hooks = false;
+    bool serving = false;
     for (; first < argc && std::strncmp(argv[first], "--", 2) == 0; ++first) {
         if (std::strcmp(argv[first], "--profile") == 0)
             g_pass.profiling = true;
         else if (std::strcmp(argv[first], "--hooks") == 0)
-            hooks = true;
+            g_hooking = true;
+        else if (std::strcmp(argv[first], "--serve") == 0)
+            serving = true;
         else
             return usage();
-    }
-    int left = argc - first;
-    if (left == 2 && std::strcmp(argv[first], "on") == 0) {
-        int level = std::atoi(argv[first + 1]);
-        if (level < 0 || level > 254)
-            return usage();
-        g_pass.turning_on = true;
-        g_pass.level = static_cast<BYTE>(level);
-    } else if (left == 1 && std::strcmp(argv[first], "off") == 0) {
-        g_pass.level = 255;
-    } else {
-        return usage();
     }
     // Bound once: the binding is not part of what a pass must do per window.
     g_pass.layered_query = find_function<LayeredQueryFn>("user32.dll", "GetLayeredWindowAttributes");
     g_pass.query_image_name =
         find_function<QueryImageNameFn>("kernel32.dll", "QueryFullProcessImageNameA");
 
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    double ms_per_tick = 1000.0 / static_cast<double>(frequency.QuadPart);
-    if (hooks && !g_pass.turning_on)
-        install_hooks();
-    LONGLONG start = now();
-    if (hooks) {
-        if (g_pass.turning_on)
-            install_hooks();
-        else
-            remove_hooks();
-    }
-    EnumWindows(visit_window, 0);
-    double ms = static_cast<double>(now() - start) * ms_per_tick;
-    std::printf("baseline %s %.3f ms windows %d named %d changed %d\n",
-                g_pass.turning_on ? "on" : "off", ms, g_pass.windows, g_pass.named,
-                g_pass.changed);
-    if (g_pass.profiling) {
-        for (int kind = 0; kind < CALL_KINDS; ++kind) {
-            double kind_ms = static_cast<double>(g_pass.ticks[kind]) * ms_per_tick;
-            std::printf("  %-36s %5d calls %10.3f ms %8.1f us/call\n", CALL_NAMES[kind],
-                        g_pass.calls[kind], kind_ms,
-                        g_pass.calls[kind] ? kind_ms * 1000.0 / g_pass.calls[kind] : 0.0);
+    if (serving) {
+        if (first != argc)
+            return usage();
+        char line[64];
+        while (std::fgets(line, sizeof line, stdin)) {
+            if (!run_pass(line)) {
+                std::printf("baseline cannot run \"%s\"\n", line);
+                std::fflush(stdout);
+            }
         }
+        return 0;
     }
-    return 0;
+    char command[64];
+    if (argc - first == 1)
+        std::snprintf(command, sizeof command, "%s", argv[first]);
+    else if (argc - first == 2)
+        std::snprintf(command, sizeof command, "%s %s", argv[first], argv[first + 1]);
+    else
+        return usage();
+    return run_pass(command) ? 0 : usage();
 }
