@@ -44,8 +44,11 @@ static void locate_settings_file(HINSTANCE module)
     if (find_in_directory(path))
         return;
 
+    // Without room for the name, no file is named at all rather than a wrong one.
     char fallback[SETTINGS_PATH_SIZE];
     memcpy(fallback, path, sizeof fallback);
+    if (!put_file_name(fallback, "Lumivane.rc"))
+        fallback[0] = '\0';
     path[0] = '\0';
     GetBlackboxPath(path, SETTINGS_PATH_SIZE);
     path[SETTINGS_PATH_SIZE - 1] = '\0';

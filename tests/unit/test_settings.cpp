@@ -116,11 +116,14 @@ TEST_F(Settings, PluginPathNearTheBufferSizeNeverOverflows)
         {dir + "Lumivane.dll", SHELL_DIR + "Lumivane.rc", 12},
         // Longer than the buffer: the name arrives cut and unterminated, as on Windows XP.
         {"C:\\" + std::string(400, 'p') + "\\Lumivane.dll", SHELL_DIR + "Lumivanerc", 13},
+        // Neither name fits and the shell has none: no file is read, every value is default.
+        {"C:\\" + std::string(250, 'q') + "\\Lumivane.dll", "", 255},
     };
     for (const Case &c : cases) {
         fake::reset();
         fake::set_plugin_path(c.plugin);
-        fake::set_file(c.file, full_keys({{"globallevel", std::to_string(c.level)}}));
+        if (!c.file.empty())
+            fake::set_file(c.file, full_keys({{"globallevel", std::to_string(c.level)}}));
         fake::set_file(dir + "Lumivane.rc", full_keys({{"globallevel", "99"}}));
         load_settings(fake::plugin_module());
         EXPECT_EQ(g_settings.path, c.file);
