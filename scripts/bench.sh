@@ -6,7 +6,7 @@
 #   scripts/bench.sh
 #
 # Settings through the environment:
-#   LUMIVANE_BENCH_REPEATS   pairs measured per window count (default 11; a run takes 6 to 9
+#   LUMIVANE_BENCH_REPEATS   pairs measured per window count (default 9; a run takes 5 to 9
 #                            minutes on two busy cores)
 #   LUMIVANE_BENCH_WINDOWS   window counts (default "50 200 500")
 #   LUMIVANE_BENCH_BUILD     build root holding native, win32 and win64 (default build)
@@ -18,7 +18,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-repeats=${LUMIVANE_BENCH_REPEATS:-11}
+repeats=${LUMIVANE_BENCH_REPEATS:-9}
 counts=${LUMIVANE_BENCH_WINDOWS:-50 200 500}
 hooked=${LUMIVANE_BENCH_HOOKED:-0}
 build_root=${LUMIVANE_BENCH_BUILD:-build}
@@ -299,7 +299,7 @@ done
 
 echo
 echo "Where the baseline's time goes, $PROCESSES processes, ${counts##* } windows (one pass each way):"
-sed 's/^/  /' "$work/profile.txt"
+tr -d '\r' <"$work/profile.txt" | sed 's/^/  /'
 echo
 echo "Native benchmarks (product logic -O2 on the fake desktop; medians of 5 repetitions):"
 echo "  DecideOneWindow: fold the path, 50 entries and 50 exclusions, worst case; ns per window"
