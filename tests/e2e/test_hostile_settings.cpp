@@ -51,7 +51,8 @@ std::string ten_megabyte_file()
                                "Some.other.plugin.key: with a value of its own\n";
     while (text.size() < (10u << 20) - 4096)
         text += filler;
-    text += line("rule0", "ALWAYS") + line("level0", "70") + settings_entry(1, "bravo", "ALWAYS", 120);
+    text += line("rule0", "ALWAYS") + line("level0", "70") +
+            settings_entry(1, "bravo", "ALWAYS", 120);
     return text;
 }
 
