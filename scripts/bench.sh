@@ -12,8 +12,11 @@
 #   LUMIVANE_BENCH_BUILD     build root holding native, win32 and win64 (default build)
 #   LUMIVANE_BENCH_HOOKED    1: each pair also measures the baseline with the switch's three
 #                            window event hooks installed around it, as turning on does
-# The raw timings stay in BUILD/win64/bench/samples.txt (windows, pair, plug-in on, plug-in
-# off, baseline on, baseline off, hooked baseline on and off or "-"; milliseconds).
+#   LUMIVANE_BENCH_INSHELL   1: each pair also measures the baseline's passes run as a plug-in
+#                            of the shell and timed by it, as the plug-in is
+# The raw timings stay in BUILD/win64/bench-run/samples.txt (windows, pair, then on and off
+# for the plug-in, the baseline, the hooked and the in-shell baseline, "-" where not
+# measured; milliseconds).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -21,6 +24,7 @@ root=$(pwd)
 repeats=${LUMIVANE_BENCH_REPEATS:-9}
 counts=${LUMIVANE_BENCH_WINDOWS:-50 200 500}
 hooked=${LUMIVANE_BENCH_HOOKED:-0}
+inshell=${LUMIVANE_BENCH_INSHELL:-0}
 build_root=${LUMIVANE_BENCH_BUILD:-build}
 case $build_root in /*) ;; *) build_root=$root/$build_root ;; esac
 native_dir=$build_root/native
@@ -43,9 +47,9 @@ build() {
 }
 build native "$native_dir" decide_bench
 build win32 "$win32_dir" Lumivane Peekster
-build win64 "$win64_dir" Lumivane Peekster BLACKBOX target_app baseline
+build win64 "$win64_dir" Lumivane Peekster BLACKBOX target_app baseline LumivaneBaseline
 
-work=$win64_dir/bench
+work=$win64_dir/bench-run
 stage_win='C:\lumivane-bench'
 session_dir=$work/wine
 samples=$work/samples.txt
@@ -158,6 +162,11 @@ cp "$win64_dir/plugin/Lumivane.dll" "$stage/plugins/Lumivane/"
 cp "$win64_dir/tests/e2e/target_app.exe" "$stage/applications/"
 cp "$win64_dir/bench/wine/baseline.exe" "$stage/"
 printf 'plugins\\Lumivane\\Lumivane.dll\r\n' >"$stage/plugins.rc"
+if [ "$inshell" = 1 ]; then
+  mkdir -p "$stage/plugins/LumivaneBaseline"
+  cp "$win64_dir/bench/wine/LumivaneBaseline.dll" "$stage/plugins/LumivaneBaseline/"
+  printf 'plugins\\LumivaneBaseline\\LumivaneBaseline.dll\r\n' >>"$stage/plugins.rc"
+fi
 
 # The worst case for the plug-in's own work: every window is decided by the last of 50
 # entries, after 49 fragments that each match a few characters of the path before failing,
@@ -180,13 +189,20 @@ printf 'plugins\\Lumivane\\Lumivane.dll\r\n' >"$stage/plugins.rc"
 # switched off before any target window opens, so no creation event adds to the figures.
 "$WINE" "$stage_win\\BLACKBOX.EXE" >"$work/host.log" 2>&1 &
 host_pid=$!
-wait_for_lines 'beginPlugin .*Lumivane\.dll = 0' "$work/host.log"
+wait_for_lines 'beginPlugin .*\\Lumivane\.dll = 0' "$work/host.log"
+[ "$inshell" = 0 ] || wait_for_lines 'beginPlugin .*\\LumivaneBaseline\.dll = 0' "$work/host.log"
 "$WINE" "$stage_win\\BLACKBOX.EXE" -exec @LumivaneTog >/dev/null
 
 # Milliseconds of one timed toggle of the plug-in.
 plugin_ms() {
   "$WINE" "$stage_win\\BLACKBOX.EXE" -time -exec @LumivaneTog |
     sed -n 's/^delivered @LumivaneTog in \([0-9.]*\) ms$/\1/p'
+}
+
+# Milliseconds of one baseline pass run inside the shell ("on LEVEL" or "off").
+inshell_ms() {
+  "$WINE" "$stage_win\\BLACKBOX.EXE" -time -exec @LumivaneBaseline "$@" |
+    sed -n 's/^delivered @LumivaneBaseline .* in \([0-9.]*\) ms$/\1/p'
 }
 
 # Milliseconds of one baseline pass (plain or hooked, then "on LEVEL" or "off"); its counts
@@ -202,20 +218,21 @@ baseline_ms() {
   echo "$line" | sed -n 's/^baseline [a-z]* \([0-9.]*\) ms .*/\1/p'
 }
 
-# One pair: the plug-in on and off, the baseline on and off (and the baseline with the
-# switch's hooks when asked for), in alternating order so that drift in the machine's load
+# One pair: the plug-in on and off, the baseline on and off (and the hooked and in-shell
+# baselines when asked for), in alternating order so that drift in the machine's load
 # falls on both sides. Prints the times in that order; "-" for what was not measured.
 measure_pair() {
-  local first=$1 p_on p_off b_on b_off h_on=- h_off=-
+  local first=$1 p_on p_off b_on b_off h_on=- h_off=- s_on=- s_off=-
   if [ "$first" = plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
   b_on=$(baseline_ms plain on "$LEVEL"); b_off=$(baseline_ms plain off)
   if [ "$hooked" = 1 ]; then h_on=$(baseline_ms hooked on "$LEVEL"); h_off=$(baseline_ms hooked off); fi
+  if [ "$inshell" = 1 ]; then s_on=$(inshell_ms on "$LEVEL"); s_off=$(inshell_ms off); fi
   if [ "$first" != plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
   local value
-  for value in "$p_on" "$p_off" "$b_on" "$b_off" "$h_on" "$h_off"; do
+  for value in "$p_on" "$p_off" "$b_on" "$b_off" "$h_on" "$h_off" "$s_on" "$s_off"; do
     [ -n "$value" ] || { echo "bench: a pass printed no time" >&2; return 1; }
   done
-  echo "$p_on $p_off $b_on $b_off $h_on $h_off"
+  echo "$p_on $p_off $b_on $b_off $h_on $h_off $s_on $s_off"
 }
 
 : >"$samples"
@@ -270,21 +287,26 @@ echo "plug-in time / fastest baseline time, what each costs when the machine lea
 echo "us/window = plug-in median / windows."
 echo
 header=$(printf '%-7s %-4s %-24s %-24s %-21s %9s %9s' windows pass "plug-in ms" "baseline ms" ratio "of minima" us/window)
-[ "$hooked" = 1 ] && header+=$(printf '   %-24s %s' "baseline+hooks ms" "ratio to it")
-echo "$header"
+[ "$hooked" = 1 ] && header+=$(printf '   %-24s %-21s' "baseline+hooks ms" "ratio to it")
+[ "$inshell" = 1 ] && header+=$(printf '   %-24s %-21s' "in-shell baseline ms" "ratio to it")
+echo "${header%"${header##*[! ]}"}"
 for count in $counts; do
   for pass in on off; do
-    if [ $pass = on ]; then p=3 b=5 h=7; else p=4 b=6 h=8; fi
+    if [ $pass = on ]; then p=3 b=5 h=7 i=9; else p=4 b=6 h=8 i=10; fi
     line=$(printf '%-7s %-4s %-24s %-24s %-21s %9.3f %9.1f' "$count" "$pass" \
       "$(column "$count" $p | spread %.1f)" "$(column "$count" $b | spread %.1f)" \
       "$(ratios "$count" $p $b | spread %.3f)" \
       "$(awk -v p="$(column "$count" $p | quartile 0)" -v b="$(column "$count" $b | quartile 0)" 'BEGIN { print p / b }')" \
       "$(awk -v m="$(column "$count" $p | median)" -v n="$count" 'BEGIN { print m * 1000 / n }')")
     if [ "$hooked" = 1 ]; then
-      line+=$(printf '   %-24s %s' "$(column "$count" $h | spread %.1f)" \
+      line+=$(printf '   %-24s %-21s' "$(column "$count" $h | spread %.1f)" \
         "$(ratios "$count" $p $h | spread %.3f)")
     fi
-    echo "$line"
+    if [ "$inshell" = 1 ]; then
+      line+=$(printf '   %-24s %-21s' "$(column "$count" $i | spread %.1f)" \
+        "$(ratios "$count" $p $i | spread %.3f)")
+    fi
+    echo "${line%"${line##*[! ]}"}"
   done
 done
 echo
