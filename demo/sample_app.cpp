@@ -29,13 +29,13 @@
 #include <sstream>
 #include <string>
 
+#include "../tests/e2e/app_io.h"
 #include "sample_paint.h"
 
 namespace {
 
 const char CARD_CLASS[] = "LumivaneDemoCard";
 const char WALLPAPER_CLASS[] = "LumivaneDemoWallpaper";
-const UINT WM_COMMAND_LINE = WM_APP + 1;   // lParam: a heap copy of one input line
 
 struct Window {
     HWND handle;
@@ -45,20 +45,6 @@ struct Window {
 std::map<std::string, Window> g_windows;
 std::map<HWND, Card> g_cards;
 int g_width, g_height;
-
-void say(const std::string &line)
-{
-    std::string text = line + "\n";
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), (DWORD)text.size(), &written, NULL);
-}
-
-std::string hex(HWND window)
-{
-    char text[32];
-    snprintf(text, sizeof text, "%llx", (unsigned long long)(UINT_PTR)window);
-    return text;
-}
 
 std::string module_name()
 {
@@ -183,30 +169,6 @@ bool carry_out(const std::string &line)
     return true;
 }
 
-// Standard input is read on its own thread, so the window thread keeps painting; each
-// line is handed over to the window thread, which carries it out.
-DWORD WINAPI read_commands(LPVOID window_thread)
-{
-    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    std::string pending;
-    char buffer[256];
-    DWORD count = 0;
-    DWORD thread = (DWORD)(UINT_PTR)window_thread;
-    while (ReadFile(input, buffer, sizeof buffer, &count, NULL) && count > 0) {
-        pending.append(buffer, count);
-        size_t end;
-        while ((end = pending.find('\n')) != std::string::npos) {
-            std::string line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            PostThreadMessageA(thread, WM_COMMAND_LINE, 0, (LPARAM)_strdup(line.c_str()));
-        }
-    }
-    PostThreadMessageA(thread, WM_COMMAND_LINE, 0, (LPARAM)_strdup("quit"));
-    return 0;
-}
-
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
@@ -279,8 +241,7 @@ int main(int argc, char **argv)
     MSG message;
     PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
     say("ready");
-    CloseHandle(CreateThread(NULL, 0, read_commands, (LPVOID)(UINT_PTR)GetCurrentThreadId(), 0,
-                             NULL));
+    start_reading_commands();
 
     while (GetMessageA(&message, NULL, 0, 0) > 0) {
         if (message.hwnd == NULL && message.message == WM_COMMAND_LINE) {

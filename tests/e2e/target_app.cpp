@@ -30,10 +30,11 @@
 #include <map>
 #include <string>
 
+#include "app_io.h"
+
 namespace {
 
 const char WINDOW_CLASS[] = "LumivaneTargetWindow";
-const UINT WM_COMMAND_LINE = WM_APP + 1;   // lParam: a heap copy of one input line
 const COLORREF OWN_COLOUR_KEY = RGB(255, 0, 255);
 
 std::map<std::string, HWND> g_windows;
@@ -48,20 +49,6 @@ struct Churn {
     long created = 0;
     long destroyed = 0;
 } g_churn;
-
-void say(const std::string &line)
-{
-    std::string text = line + "\n";
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), (DWORD)text.size(), &written, NULL);
-}
-
-std::string hex(HWND window)
-{
-    char text[32];
-    snprintf(text, sizeof text, "%llx", (unsigned long long)(UINT_PTR)window);
-    return text;
-}
 
 bool open_window(const std::string &kind, const std::string &title)
 {
@@ -188,31 +175,6 @@ bool run_command(const std::string &line)
     return true;
 }
 
-// Standard input is read on its own thread, so the window thread keeps handling messages;
-// each line is handed over to the window thread, which carries it out.
-DWORD WINAPI read_commands(LPVOID window_thread)
-{
-    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    std::string pending;
-    char buffer[256];
-    DWORD count = 0;
-    while (ReadFile(input, buffer, sizeof buffer, &count, NULL) && count > 0) {
-        pending.append(buffer, count);
-        size_t end;
-        while ((end = pending.find('\n')) != std::string::npos) {
-            std::string line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            PostThreadMessageA((DWORD)(UINT_PTR)window_thread, WM_COMMAND_LINE, 0,
-                               (LPARAM)_strdup(line.c_str()));
-        }
-    }
-    PostThreadMessageA((DWORD)(UINT_PTR)window_thread, WM_COMMAND_LINE, 0,
-                       (LPARAM)_strdup("quit"));
-    return 0;
-}
-
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (message == WM_PAINT) {
@@ -255,8 +217,7 @@ int main(int argc, char **argv)
     MSG message;
     PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
     say("ready");
-    CloseHandle(CreateThread(NULL, 0, read_commands, (LPVOID)(UINT_PTR)GetCurrentThreadId(), 0,
-                             NULL));
+    start_reading_commands();
 
     while (GetMessageA(&message, NULL, 0, 0) > 0) {
         if (message.hwnd == NULL && message.message == WM_COMMAND_LINE) {
