@@ -1,26 +1,66 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when they are
 # missing and we are root. Safe to run again: it installs nothing that is already there.
+#
+# 32-bit Wine (wine32:i386) runs the x86 deliverables live. Where this machine's kernel cannot
+# run 32-bit code, the x86 suite runs in a QEMU guest instead; its packages are installed
+# here too, and Debian's stock kernel is fetched into the build folder by scripts/qemu-x86.sh.
 set -euo pipefail
 
 packages=(
   cmake g++ make libgtest-dev libbenchmark-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xcompmgr imagemagick x11-utils zip unzip clang libclang-rt-14-dev procps
+  qemu-system-x86 busybox-static cpio
 )
+# Without recommends: they would add some hundred more i386 packages the tests never use.
+lean_packages=(wine32:i386)
 
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+missing=() lean_missing=()
+for package in "${packages[@]}"; do installed "$package" || missing+=("$package"); done
+for package in "${lean_packages[@]}"; do installed "$package" || lean_missing+=("$package"); done
+[ ${#missing[@]} -eq 0 ] && [ ${#lean_missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "install-deps: missing packages: ${missing[*]} (run as root, or install them)" >&2
   exit 1
 fi
-echo "install-deps: installing ${missing[*]}"
+echo "install-deps: installing ${missing[*]} ${lean_missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq "${missing[@]}" >/dev/null
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+
+# A mirror in the middle of a sync can answer "File has unexpected size" for one index, and
+# apt-get update then goes on without it (exit 0 all the same). When that index is the security
+# suite's i386 one, its amd64 libraries are newer than any i386 twin apt can see, and the
+# multi-arch pairs cannot be installed; taking the release's own versions for both
+# architectures (-t CODENAME) gives a matching set. Each try updates again first.
+. /etc/os-release
+install_all() {
+  if [ ${#missing[@]} -gt 0 ]; then apt-get install -y -qq "$@" "${missing[@]}" >/dev/null || return 1; fi
+  if [ ${#lean_missing[@]} -gt 0 ]; then
+    apt-get install -y -qq --no-install-recommends "$@" "${lean_missing[@]}" >/dev/null || return 1
+  fi
+}
+update_and_install() {
+  local log=/tmp/lumivane-apt-update.log
+  apt-get update -qq >"$log" 2>&1 || true
+  if ! grep -q '^E:' "$log"; then
+    install_all && return 0
+    return 1
+  fi
+  echo "install-deps: apt-get update could not read every index:" >&2
+  grep -E '^(E|Err):' "$log" >&2
+  install_all && return 0
+  echo "install-deps: installing from the $VERSION_CODENAME release's own versions" >&2
+  install_all -t "$VERSION_CODENAME"
+}
+for attempt in 1 2 3 4 5; do
+  update_and_install && exit 0
+  echo "install-deps: installing ${missing[*]} ${lean_missing[*]} failed (try $attempt of 5)" >&2
+  [ "$attempt" -lt 5 ] && sleep $((attempt * 10))
+done
+echo "install-deps: giving up; the apt messages above say which index or package failed" >&2
+exit 1
