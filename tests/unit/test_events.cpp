@@ -32,6 +32,10 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     EXPECT_EQ(fake::active_hooks().size(), 3u);
     EXPECT_TRUE(has_alpha(shown, 100));
     EXPECT_TRUE(has_alpha(hidden, 30));   // the ALWAYS pass leaves hidden windows alone
+    // The creation event does not look at visibility.
+    HWND tucked = app_window("C:\\Apps\\tucked.exe", {.visible = false});
+    fake::raise_event(EVENT_OBJECT_CREATE, tucked);
+    EXPECT_TRUE(has_alpha(tucked, 100));
 
     fake::clear_calls();
     turn_off();
@@ -41,14 +45,18 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     EXPECT_LT(index_of(calls, "UnhookWinEvent", 2), index_of(calls, "EnumWindows"));
     EXPECT_TRUE(fake::active_hooks().empty());
     EXPECT_TRUE(is_plain(shown));
-    EXPECT_TRUE(is_plain(hidden));   // the restore pass reaches hidden windows too
+    EXPECT_TRUE(is_plain(tucked));   // the restore pass reaches hidden windows too
+    EXPECT_TRUE(has_alpha(hidden, 30));   // never changed, so never given anything back
 
-    // On again: hooks anew and the ALWAYS pass again; off twice restores twice.
+    // On again: hooks anew and the ALWAYS pass again; off twice restores twice: a window
+    // hung through the first keeps its level until the second.
     turn_on();
     EXPECT_EQ(fake::active_hooks().size(), 3u);
     EXPECT_TRUE(has_alpha(shown, 100));
+    fake::set_hung(shown, true);
     turn_off();
-    fake::set_own_layered(shown, 0, 77, LWA_ALPHA);
+    EXPECT_TRUE(has_alpha(shown, 100));
+    fake::set_hung(shown, false);
     turn_off();
     EXPECT_TRUE(is_plain(shown));
 }
