@@ -206,7 +206,6 @@ void set_image_name_query_available(bool available) { state().image_name_query =
 void fail_register_class(bool fail) { state().fail_register = fail; }
 void fail_create_window(bool fail) { state().fail_create = fail; }
 void fail_hooks(bool fail) { state().fail_hooks = fail; }
-void fail_add_atom(bool fail) { state().fail_atoms = fail; }
 void during_enumeration(int n, void (*action)())
 {
     state().enumeration_trigger = n;
@@ -355,7 +354,7 @@ BOOL GetVersionExA(OSVERSIONINFOA *info)
 ATOM GlobalAddAtomA(LPCSTR name)
 {
     State &s = state();
-    if (s.fail_atoms || !name || !*name)
+    if (!name || !*name)
         return 0;
     std::string key = atom_key(name);
     auto it = s.atoms.find(key);

@@ -66,7 +66,7 @@ struct State {
     HWND shell_window = nullptr;
     DWORD version_platform = VER_PLATFORM_WIN32_NT, version_major = 5, version_minor = 1;
     bool layered_query = true, image_name_query = true;
-    bool fail_register = false, fail_create = false, fail_hooks = false, fail_atoms = false;
+    bool fail_register = false, fail_create = false, fail_hooks = false;
     std::map<std::string, ATOM> atoms;   // the global atom table, names upper-cased
     ATOM next_atom = 0xC000;             // string atoms are numbered from 0xC000 up
     int enumeration_trigger = -1;

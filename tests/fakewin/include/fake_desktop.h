@@ -96,7 +96,6 @@ void set_image_name_query_available(bool available);
 void fail_register_class(bool fail);
 void fail_create_window(bool fail);
 void fail_hooks(bool fail);
-void fail_add_atom(bool fail);   // GlobalAddAtomA answers 0 (the atom table is full)
 // Runs action once, right after EnumWindows has handed out the n-th window (0-based).
 void during_enumeration(int n, void (*action)());
 
