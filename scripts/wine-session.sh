@@ -70,6 +70,10 @@ start_session() {
     # either way. Started here, they write to the log; started by a test's first program,
     # they would inherit its output and hold it open (a reader would wait for ever).
     "$WINE" wineboot >"$state/wineboot.log" 2>&1
+    # A program that crashes gets a backtrace in the log and ends, instead of a crash dialog
+    # that would keep it (and whatever waits for it) alive.
+    "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >>"$state/wineboot.log" 2>&1
     # Later programs find the server through the prefix, so nothing else needs to be kept.
     : >"$state/loader.log"
     printf 'export WINEPREFIX=%q DISPLAY=%q WINEDEBUG=-all WINEDLLOVERRIDES=%q LUMIVANE_WINE_SESSION=1 LUMIVANE_WINE_LOG=%q\n' \

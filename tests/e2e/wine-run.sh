@@ -24,19 +24,21 @@ if [ $# -eq 0 ]; then
     exit 2
 fi
 
-# Runs the program with the loader's warnings split off into the log; other lines on standard
-# error pass through. Exits with the program's code, or 1 when the loader found an import
-# that is not there.
+# Runs the program with its standard error, and that of everything it starts, appended to
+# the log; afterwards the lines that are not the loader's warnings are passed on. A file, not
+# a pipe: a crashed program's debugger may hold a pipe open long after the program ended.
+# Exits with the program's code, or 1 when the loader found an import that is not there.
 run_program() {
     local log=$LUMIVANE_WINE_LOG
     local start
     start=$(stat -c %s "$log" 2>/dev/null || echo 0)
     local status=0
-    { WINEDEBUG=-all,warn+module "$WINE" "$@" 2>&1 1>&3 3>&- |
-        tee -a "$log" | grep -v -E '^[0-9a-f]+:warn:module:' >&2; } 3>&1 || true
-    status=${PIPESTATUS[0]}
+    WINEDEBUG=-all,warn+module "$WINE" "$@" 2>>"$log" || status=$?
+    local new_lines
+    new_lines=$(tail -c +"$((start + 1))" "$log")
+    grep -v -E '^[0-9a-f]+:warn:module:' <<<"$new_lines" >&2 || true
     local unresolved
-    unresolved=$(tail -c +"$((start + 1))" "$log" | unresolved_imports)
+    unresolved=$(unresolved_imports <<<"$new_lines")
     if [ -n "$unresolved" ]; then
         echo "wine-run: the loader could not resolve imports of our files:" >&2
         printf '%s\n' "$unresolved" >&2
