@@ -10,6 +10,12 @@ static HWINEVENTHOOK s_create_hook;
 static HWINEVENTHOOK s_foreground_hook;
 static HWINEVENTHOOK s_movesize_hook;
 
+// Out-of-context events are queued for the shell's thread: those raised before the hooks
+// went are still delivered after UnhookWinEvent, and inside any wait of that thread, the
+// restore pass's answer checks included. They must not make windows translucent again
+// behind the restore pass.
+static bool s_events_wanted;
+
 // Out of context, the events arrive on the shell's thread inside its message loop, so the
 // plug-in needs no locks. Events that thread raises itself are skipped.
 static HWINEVENTHOOK install_hook(DWORD first_event, DWORD last_event)
@@ -23,12 +29,14 @@ void turn_on(void)
     s_create_hook = install_hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE);
     s_foreground_hook = install_hook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND);
     s_movesize_hook = install_hook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND);
+    s_events_wanted = true;
     always_pass();
     g_effect_on = true;
 }
 
 void turn_off(void)
 {
+    s_events_wanted = false;
     UnhookWinEvent(s_create_hook);
     UnhookWinEvent(s_foreground_hook);
     UnhookWinEvent(s_movesize_hook);
@@ -93,6 +101,8 @@ static void give_window(HWND window, BYTE level)
 void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window, LONG object_id,
                              LONG child_id, DWORD, DWORD)
 {
+    if (!s_events_wanted)
+        return;
     int index = -1;
     switch (event) {
     case EVENT_SYSTEM_FOREGROUND:

@@ -169,22 +169,48 @@ WindowState window(HWND handle)
 
 std::vector<HWND> top_level_windows() { return state().z_order; }
 
-void raise_event(DWORD event, HWND handle, DWORD from_thread, LONG object_id, LONG child_id)
+// The deliveries an event makes to the hooks installed now.
+static std::vector<QueuedEvent> deliveries(DWORD event, HWND handle, DWORD from_thread,
+                                           LONG object_id, LONG child_id)
 {
     if (!from_thread) {
         Window *window = find_window(handle);
         from_thread = window ? window->thread : 0;
     }
-    std::vector<HookEntry> hooks;
-    for (auto &entry : state().hooks)
-        hooks.push_back(entry.second);
-    for (auto &entry : hooks) {
-        if (event < entry.hook.event_min || event > entry.hook.event_max)
+    std::vector<QueuedEvent> found;
+    for (auto &entry : state().hooks) {
+        const HookEntry &hook = entry.second;
+        if (event < hook.hook.event_min || event > hook.hook.event_max)
             continue;
-        if ((entry.hook.flags & WINEVENT_SKIPOWNTHREAD) && from_thread == entry.installer_thread)
+        if ((hook.hook.flags & WINEVENT_SKIPOWNTHREAD) && from_thread == hook.installer_thread)
             continue;
-        entry.callback(nullptr, event, handle, object_id, child_id, from_thread, 0);
+        found.push_back({hook.callback, event, handle, object_id, child_id, from_thread});
     }
+    return found;
+}
+
+static void deliver(const std::vector<QueuedEvent> &events)
+{
+    for (const QueuedEvent &e : events)
+        e.callback(nullptr, e.event, e.window, e.object_id, e.child_id, e.thread, 0);
+}
+
+void raise_event(DWORD event, HWND handle, DWORD from_thread, LONG object_id, LONG child_id)
+{
+    deliver(deliveries(event, handle, from_thread, object_id, child_id));
+}
+
+void queue_event(DWORD event, HWND handle, DWORD from_thread)
+{
+    for (const QueuedEvent &e : deliveries(event, handle, from_thread, OBJID_WINDOW, CHILDID_SELF))
+        state().queued_events.push_back(e);
+}
+
+void deliver_queued_events()
+{
+    std::vector<QueuedEvent> events;
+    events.swap(state().queued_events);
+    deliver(events);
 }
 
 std::vector<Hook> active_hooks()

@@ -45,6 +45,14 @@ struct HookEntry {
     DWORD installer_thread;
 };
 
+struct QueuedEvent {
+    WINEVENTPROC callback;
+    DWORD event;
+    HWND window;
+    LONG object_id, child_id;
+    DWORD thread;
+};
+
 struct ClassEntry {
     WNDPROC proc;
     HINSTANCE instance;
@@ -55,6 +63,7 @@ struct State {
     std::map<HWND, Window> windows;
     std::vector<HWND> z_order;   // top-level windows only, top first
     std::map<HWINEVENTHOOK, HookEntry> hooks;
+    std::vector<QueuedEvent> queued_events;
     std::map<std::string, ClassEntry> classes;
     std::set<HANDLE> handles;
     std::map<HANDLE, DWORD> handle_process;

@@ -222,3 +222,29 @@ TEST_F(Events, CreationEventsChangeTopLevelWindowsOnlyAndOtherObjectsCostNoLooku
     for (HWND w : {main, edit, nested, popup})
         EXPECT_TRUE(is_plain(w));
 }
+
+TEST_F(Events, EventsStillQueuedWhenTheHooksGoChangeNothing)
+{
+    use_settings({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "150"}});
+    DWORD notepad = fake::add_process("C:\\Windows\\notepad.exe");
+    turn_on();
+    HWND on_time = fake::add_window(notepad);
+    fake::queue_event(EVENT_OBJECT_CREATE, on_time);
+    fake::deliver_queued_events();
+    EXPECT_TRUE(has_alpha(on_time, 150));
+
+    // Delivered inside the restore pass, and after turn off.
+    HWND inside = fake::add_window(notepad);
+    fake::queue_event(EVENT_OBJECT_CREATE, inside);
+    fake::during_enumeration(0, fake::deliver_queued_events);
+    turn_off();
+    EXPECT_TRUE(is_plain(inside));
+    EXPECT_TRUE(is_plain(on_time));
+
+    turn_on();
+    HWND after = fake::add_window(notepad);
+    fake::queue_event(EVENT_OBJECT_CREATE, after);
+    turn_off();
+    fake::deliver_queued_events();
+    EXPECT_TRUE(is_plain(after));
+}

@@ -81,6 +81,11 @@ std::vector<HWND> top_level_windows();   // z-order, top first
 // window itself or for another object of it (a caret: CARET_OBJECT).
 void raise_event(DWORD event, HWND window, DWORD from_thread = 0, LONG object_id = OBJID_WINDOW,
                  LONG child_id = CHILDID_SELF);
+// The same as the system queues it for out-of-context hooks: it is meant for the hooks
+// installed now, but reaches their callbacks only at deliver_queued_events(), even when a
+// hook has been removed meanwhile, as under Wine.
+void queue_event(DWORD event, HWND window, DWORD from_thread = 0);
+void deliver_queued_events();
 std::vector<Hook> active_hooks();
 
 // Settings files seen by ReadString/ReadInt/FileExists: key -> value, keys with colon.
