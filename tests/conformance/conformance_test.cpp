@@ -186,6 +186,22 @@ TEST(Conformance, HooksSeeTheirRangeOnlyUntilRemoved)
     remove_window(window);
 }
 
+TEST(Conformance, EventsRaisedBeforeTheHookWentStillReachItsCallback)
+{
+    // Out-of-context events are queued for the installing thread and outlive the hook. The
+    // plug-in ignores what comes after turning off, so it depends on neither answer.
+    HWND window = make_window(0, false);
+    HWINEVENTHOOK hook = hook_move_size();
+    ASSERT_TRUE(hook != NULL);
+    g_events.clear();
+    for (int i = 0; i < 3; ++i)
+        conformance::raise_later_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
+    EXPECT_TRUE(UnhookWinEvent(hook));
+    conformance::let_callbacks_run();
+    EXPECT_EQ(g_events.size(), 3u);
+    remove_window(window);
+}
+
 TEST(Conformance, HooksReceiveTheObjectAndChildIdOfEachEvent)
 {
     const LONG CARET = -8;   // OBJID_CARET

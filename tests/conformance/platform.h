@@ -31,6 +31,10 @@ HANDLE open_test_process(std::string *exe_path);
 void raise_from_own_thread(DWORD event, HWND window);
 void raise_from_other_thread(DWORD event, HWND window, LONG object_id = OBJID_WINDOW,
                              LONG child_id = CHILDID_SELF);
+// Raises event for window from another thread without letting callbacks run yet;
+// let_callbacks_run() lets what is queued arrive.
+void raise_later_from_other_thread(DWORD event, HWND window);
+void let_callbacks_run();
 
 // True under Wine, whose user32 differs from Windows' in a few behaviours.
 bool running_on_wine();

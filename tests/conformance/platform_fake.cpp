@@ -66,6 +66,10 @@ void raise_from_other_thread(DWORD event, HWND window, LONG object_id, LONG chil
     fake::raise_event(event, window, 0, object_id, child_id);
 }
 
+void raise_later_from_other_thread(DWORD event, HWND window) { fake::queue_event(event, window); }
+
+void let_callbacks_run() { fake::deliver_queued_events(); }
+
 bool running_on_wine() { return false; }
 
 }  // namespace conformance

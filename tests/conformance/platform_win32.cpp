@@ -168,6 +168,16 @@ static DWORD WINAPI raise_event_thread(LPVOID param)
     return 0;
 }
 
+void raise_later_from_other_thread(DWORD event, HWND window)
+{
+    EventToRaise raise = {event, window, OBJID_WINDOW, CHILDID_SELF};
+    HANDLE thread = CreateThread(NULL, 0, raise_event_thread, &raise, 0, NULL);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+void let_callbacks_run() { pump_for(300); }
+
 void raise_from_other_thread(DWORD event, HWND window, LONG object_id, LONG child_id)
 {
     EventToRaise raise = {event, window, object_id, child_id};
