@@ -26,9 +26,14 @@ static void read_image_name(HANDLE process, char *path)
 
 void get_exe_path(HWND window, char *path)
 {
-    path[0] = '\0';
     DWORD process_id = 0;
     GetWindowThreadProcessId(window, &process_id);
+    get_process_exe_path(process_id, path);
+}
+
+void get_process_exe_path(DWORD process_id, char *path)
+{
+    path[0] = '\0';
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id);
     if (!process)
         return;

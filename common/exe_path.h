@@ -9,3 +9,6 @@ enum { EXE_PATH_SIZE = 50 };
 // Fills path (EXE_PATH_SIZE bytes) with the full file name of the executable that owns
 // window, as the system spells it; empty when it cannot be read.
 void get_exe_path(HWND window, char *path);
+
+// The same for the process itself, by its id.
+void get_process_exe_path(DWORD process_id, char *path);

@@ -1,6 +1,6 @@
 #include "events.h"
 
-#include "../common/exe_path.h"
+#include "pass_lookups.h"
 #include "settings.h"
 #include "transparency.h"
 
@@ -39,54 +39,79 @@ void turn_off(void)
 struct FocusPass {
     HWND foreground;
     LayeredQueryFn query;
+    PassLookups lookups;
 };
 
 static BOOL CALLBACK focus_window(HWND window, LPARAM data)
 {
-    const FocusPass *pass = (const FocusPass *)data;
+    FocusPass *pass = (FocusPass *)data;
     if (!IsWindow(window) || !IsWindowVisible(window))
         return TRUE;
-    char path[EXE_PATH_SIZE];
-    read_folded_path(window, path);
-    int index = find_app_index(path);
-    if (rule_is(effective_rule(index), "FOCUS")) {
+    Decision decision = decide_window(window, &pass->lookups);
+    if (!decision.left_alone && rule_is(effective_rule(decision.app_index), "FOCUS")) {
         BYTE level = window == pass->foreground ? level_byte(g_settings.focus_level)
-                                                : effective_level(index);
-        give_level(window, level, path, pass->query);
+                                                : effective_level(decision.app_index);
+        give_level(window, level, pass->query);
     }
     return TRUE;
 }
 
 void focus_pass(HWND foreground)
 {
-    FocusPass pass = {foreground, layered_query()};
+    FocusPass pass;
+    pass.foreground = foreground;
+    pass.query = layered_query();
+    start_lookups(&pass.lookups);
     EnumWindows(focus_window, (LPARAM)&pass);
 }
 
-void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, DWORD, DWORD)
+// Creation events come for every kind of object: child windows and controls, carets,
+// scroll bars. Rules speak only of top-level windows (owned pop-ups among them). Child
+// windows can be layered since Windows 8, so acting on a control's event would fade it a
+// second time inside its already translucent frame.
+static bool is_top_level_window(HWND window, LONG object_id, LONG child_id)
 {
-    // The pass looks up every window itself, the new foreground window among them.
-    if (event == EVENT_SYSTEM_FOREGROUND) {
-        focus_pass(window);
-        return;
-    }
-    char path[EXE_PATH_SIZE];
-    read_folded_path(window, path);
-    int index = find_app_index(path);
-    const char *rule = effective_rule(index);
+    return object_id == OBJID_WINDOW && child_id == CHILDID_SELF &&
+           (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0;
+}
 
+// True when window's rule is the given word and Lumivane may touch the window; app_index
+// receives the entry that claims it.
+static bool under_rule(HWND window, const char *word, int *app_index)
+{
+    Decision decision = decide_window(window, NULL);
+    *app_index = decision.app_index;
+    return !decision.left_alone && rule_is(effective_rule(decision.app_index), word);
+}
+
+static void give_window(HWND window, BYTE level)
+{
+    if (IsWindow(window))
+        give_level(window, level, layered_query());
+}
+
+void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window, LONG object_id,
+                             LONG child_id, DWORD, DWORD)
+{
+    int index = -1;
     switch (event) {
+    case EVENT_SYSTEM_FOREGROUND:
+        // The pass looks up every window itself, the new foreground window among them.
+        focus_pass(window);
+        break;
     case EVENT_SYSTEM_MOVESIZESTART:
-        if (rule_is(rule, "MOVING"))
-            apply_level(window, effective_level(index), path);
+        if (under_rule(window, "MOVING", &index))
+            give_window(window, effective_level(index));
         break;
     case EVENT_SYSTEM_MOVESIZEEND:
-        if (rule_is(rule, "MOVING"))
-            apply_level(window, 255, path);
+        if (under_rule(window, "MOVING", &index))
+            give_window(window, 255);
         break;
     case EVENT_OBJECT_CREATE:
-        if (rule_is(rule, "ALWAYS"))
-            apply_level(window, effective_level(index), path);
+        // Decided before the lookup, so the other objects cost nothing.
+        if (is_top_level_window(window, object_id, child_id) &&
+            under_rule(window, "ALWAYS", &index))
+            give_window(window, effective_level(index));
         break;
     default:
         break;

@@ -8,7 +8,7 @@ extern bool g_effect_on;
 // Installs the creation, foreground and move/size hooks, runs the ALWAYS pass, sets the flag.
 void turn_on(void);
 
-// Removes the hooks, returns every window to opaque, clears the flag.
+// Removes the hooks, gives every window back what it had, clears the flag.
 void turn_off(void);
 
 // Where the system's window events enter the plug-in.

@@ -1,60 +1,11 @@
 #include "transparency.h"
 
-#include <string.h>
-
-#include "../common/exe_path.h"
 #include "../common/system_function.h"
-#include "../common/text.h"
-#include "settings.h"
+#include "pass_lookups.h"
+#include "window_record.h"
 
 // How long a window's thread may take to answer before the window is passed over.
 static const UINT ANSWER_TIMEOUT_MS = 200;
-
-void read_folded_path(HWND window, char *path)
-{
-    get_exe_path(window, path);
-    fold(path);
-}
-
-int find_app_index(const char *folded_path)
-{
-    if (folded_path[0] == '\0')
-        return -1;
-    for (int i = 0; i < MAX_APPS; ++i) {
-        if (g_settings.app[i][0] != '\0' && strstr(folded_path, g_settings.app[i]))
-            return i;
-    }
-    return -1;
-}
-
-bool is_excluded(const char *folded_path)
-{
-    for (int i = 0; i < MAX_APPS; ++i) {
-        if (g_settings.exclude[i][0] != '\0' && strstr(folded_path, g_settings.exclude[i]))
-            return true;
-    }
-    return false;
-}
-
-const char *effective_rule(int app_index)
-{
-    return app_index >= 0 ? g_settings.rule[app_index] : g_settings.global_rule;
-}
-
-BYTE effective_level(int app_index)
-{
-    return level_byte(app_index >= 0 ? g_settings.level[app_index] : g_settings.global_level);
-}
-
-bool rule_is(const char *rule, const char *word)
-{
-    return strcmp(rule, word) == 0;
-}
-
-BYTE level_byte(int configured)
-{
-    return (BYTE)(configured & 0xFF);
-}
 
 // GetLayeredWindowAttributes is missing on Windows 2000, and its ordinal differs between
 // versions, so it is looked up by name.
@@ -76,85 +27,143 @@ static bool window_answers(HWND window)
                                &result) != 0;
 }
 
-// Sets or clears WS_EX_LAYERED; writes only when the bit changes. False when the window
-// did not answer and was left as it is.
-static bool set_layered_style(HWND window, LONG ex_style, bool layered)
+// A window's layered state as it is now.
+struct Look {
+    LONG ex_style;
+    bool layered;
+    bool has_key;   // a colour key of its own, black included
+    COLORREF key;
+    BYTE alpha;
+    DWORD flags;
+};
+
+// False for a layered window whose attributes can't be read: it draws itself with per-pixel
+// alpha (UpdateLayeredWindow) or its owner has not set it up yet. Setting attributes would
+// stop its drawing, clearing the style would make it vanish, so it is left alone.
+static bool read_look(HWND window, LayeredQueryFn query, Look *look)
 {
-    LONG wanted = layered ? (ex_style | WS_EX_LAYERED) : (ex_style & ~WS_EX_LAYERED);
-    if (wanted == ex_style)
-        return true;
-    if (!window_answers(window))
+    look->ex_style = GetWindowLongA(window, GWL_EXSTYLE);
+    look->layered = (look->ex_style & WS_EX_LAYERED) != 0;
+    look->key = 0;
+    look->alpha = 0;
+    look->flags = 0;
+    if (query && look->layered && !query(window, &look->key, &look->alpha, &look->flags))
         return false;
-    SetWindowLongA(window, GWL_EXSTYLE, wanted);
+    // A stored key whose flag is off is none.
+    look->has_key = (look->flags & LWA_COLORKEY) != 0;
     return true;
 }
 
-void give_level(HWND window, BYTE level, const char *folded_path, LayeredQueryFn query)
+// Sets the attributes unless the window has them already: each call recomposes the window.
+static void set_attributes(HWND window, const Look *look, BYTE alpha, DWORD alpha_flag)
 {
-    if (folded_path[0] == '\0' || is_excluded(folded_path))
+    DWORD flags = (look->has_key ? LWA_COLORKEY : 0) | alpha_flag;
+    if (look->layered && look->alpha == alpha && look->flags == flags)
         return;
+    SetLayeredWindowAttributes(window, look->has_key ? look->key : 0, alpha, flags);
+}
 
-    LONG ex_style = GetWindowLongA(window, GWL_EXSTYLE);
-    bool layered = (ex_style & WS_EX_LAYERED) != 0;
-    COLORREF key = 0;
-    DWORD flags = 0;
-    bool has_key = false;
-    if (query && layered) {
-        // A layered window without attributes draws itself with per-pixel alpha
-        // (UpdateLayeredWindow) or has not been set up by its owner yet: setting
-        // attributes would stop its drawing, clearing the style would make it vanish.
-        if (!query(window, &key, NULL, &flags))
+// Level 255: what the record says the window had. The record goes only once the window
+// has it back, so a hung window is given back at a later event or pass.
+static void give_back(HWND window, const Look *look, const WindowRecord *record)
+{
+    if (record->layered) {
+        // A window whose owner has ended its layered state since needs nothing back.
+        if (look->layered)
+            set_attributes(window, look, record->alpha, record->alpha_flag ? LWA_ALPHA : 0);
+    } else if (look->has_key) {
+        // Its owner gave it a colour key of its own meanwhile: kept, and opaque.
+        set_attributes(window, look, 255, LWA_ALPHA);
+    } else if (look->layered) {
+        if (!window_answers(window))
             return;
-        // Black is a real colour key; a stored key whose flag is off is none.
-        has_key = (flags & LWA_COLORKEY) != 0;
+        SetWindowLongA(window, GWL_EXSTYLE, look->ex_style & ~WS_EX_LAYERED);
+    }
+    remove_record(window);
+}
+
+void give_level(HWND window, BYTE level, LayeredQueryFn query)
+{
+    Look look;
+    if (!read_look(window, query, &look))
+        return;
+    WindowRecord record;
+    bool recorded = read_record(window, &record);
+    if (level == 255) {
+        // Without a record Lumivane never changed the window, or has given it back already.
+        if (recorded)
+            give_back(window, &look, &record);
+        return;
     }
 
-    if (level == 255 && !has_key) {
-        set_layered_style(window, ex_style, false);
+    DWORD wanted_flags = (look.has_key ? LWA_COLORKEY : 0) | LWA_ALPHA;
+    if (look.layered && query && look.alpha == level && look.flags == wanted_flags)
         return;
+    if (!look.layered && !window_answers(window))
+        return;
+    if (!recorded) {
+        // Without the query (Windows 2000) a window's own attributes can't be read: it is
+        // recorded, and so given back, as an ordinary window.
+        record.layered = look.layered && query;
+        record.alpha = look.alpha;
+        record.alpha_flag = (look.flags & LWA_ALPHA) != 0;
+        if (!write_record(window, &record))
+            return;
     }
-    if (!set_layered_style(window, ex_style, true))
-        return;
-    if (has_key)
-        SetLayeredWindowAttributes(window, key, level, LWA_COLORKEY | LWA_ALPHA);
-    else
-        SetLayeredWindowAttributes(window, 0, level, LWA_ALPHA);
+    if (!look.layered)
+        SetWindowLongA(window, GWL_EXSTYLE, look.ex_style | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(window, look.has_key ? look.key : 0, level, wanted_flags);
 }
 
 void apply_level(HWND window, BYTE level, const char *folded_path)
 {
-    if (IsWindow(window))
-        give_level(window, level, folded_path, layered_query());
+    if (IsWindow(window) && !decide_path(folded_path).left_alone)
+        give_level(window, level, layered_query());
 }
 
-static BOOL CALLBACK always_window(HWND window, LPARAM query)
+// What a pass carries from window to window.
+struct Pass {
+    LayeredQueryFn query;
+    PassLookups lookups;
+};
+
+static BOOL CALLBACK always_window(HWND window, LPARAM data)
 {
+    Pass *pass = (Pass *)data;
     if (!IsWindow(window) || !IsWindowVisible(window))
         return TRUE;
-    char path[EXE_PATH_SIZE];
-    read_folded_path(window, path);
-    int index = find_app_index(path);
-    if (rule_is(effective_rule(index), "ALWAYS"))
-        give_level(window, effective_level(index), path, (LayeredQueryFn)query);
+    Decision decision = decide_window(window, &pass->lookups);
+    if (!decision.left_alone && rule_is(effective_rule(decision.app_index), "ALWAYS"))
+        give_level(window, effective_level(decision.app_index), pass->query);
     return TRUE;
 }
 
-static BOOL CALLBACK restore_window(HWND window, LPARAM query)
+// Only a window with a record has anything to be given back, so the others cost no lookup.
+static BOOL CALLBACK restore_window(HWND window, LPARAM data)
 {
-    if (!IsWindow(window))
+    Pass *pass = (Pass *)data;
+    WindowRecord record;
+    if (!IsWindow(window) || !read_record(window, &record))
         return TRUE;
-    char path[EXE_PATH_SIZE];
-    read_folded_path(window, path);
-    give_level(window, 255, path, (LayeredQueryFn)query);
+    if (!decide_window(window, &pass->lookups).left_alone)
+        give_level(window, 255, pass->query);
     return TRUE;
+}
+
+static void run_pass(WNDENUMPROC visit)
+{
+    Pass pass;
+    pass.query = layered_query();
+    start_lookups(&pass.lookups);
+    EnumWindows(visit, (LPARAM)&pass);
 }
 
 void always_pass(void)
 {
-    EnumWindows(always_window, (LPARAM)layered_query());
+    run_pass(always_window);
 }
 
 void restore_pass(void)
 {
-    EnumWindows(restore_window, (LPARAM)layered_query());
+    run_pass(restore_window);
 }

@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform.h"
@@ -149,10 +150,13 @@ TEST(Conformance, EnumWindowsGoesTopDownAndStopsWhenTheCallbackSaysSo)
 }
 
 static std::vector<DWORD> g_events;
+static std::vector<std::pair<LONG, LONG>> g_objects;   // object and child id of each
 
-static void CALLBACK record_event(HWINEVENTHOOK, DWORD event, HWND, LONG, LONG, DWORD, DWORD)
+static void CALLBACK record_event(HWINEVENTHOOK, DWORD event, HWND, LONG object_id,
+                                  LONG child_id, DWORD, DWORD)
 {
     g_events.push_back(event);
+    g_objects.push_back({object_id, child_id});
 }
 
 static HWINEVENTHOOK hook_move_size()
@@ -182,6 +186,22 @@ TEST(Conformance, HooksSeeTheirRangeOnlyUntilRemoved)
     remove_window(window);
 }
 
+TEST(Conformance, HooksReceiveTheObjectAndChildIdOfEachEvent)
+{
+    const LONG CARET = -8;   // OBJID_CARET
+    HWND window = make_window(0, false);
+    HWINEVENTHOOK hook = hook_move_size();
+    ASSERT_TRUE(hook != NULL);
+    g_objects.clear();
+    conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
+    conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window, CARET, CHILDID_SELF);
+    conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZEEND, window, OBJID_WINDOW, 3);
+    EXPECT_EQ(g_objects, (std::vector<std::pair<LONG, LONG>>{
+                             {OBJID_WINDOW, CHILDID_SELF}, {CARET, CHILDID_SELF}, {OBJID_WINDOW, 3}}));
+    UnhookWinEvent(hook);
+    remove_window(window);
+}
+
 TEST(Conformance, HooksSkipEventsOfTheInstallingThread)
 {
     // Wine 8 delivers them all the same; Windows skips them. The plug-in does not depend
@@ -197,4 +217,74 @@ TEST(Conformance, HooksSkipEventsOfTheInstallingThread)
     EXPECT_EQ(g_events.size(), 1u);
     UnhookWinEvent(hook);
     remove_window(window);
+}
+
+TEST(Conformance, ChildWindowsSayChildInTheirStyleCanBeLayeredAndGoWithTheirParent)
+{
+    HWND top = make_window(0, false);
+    HWND child = conformance::make_child_window(top);
+    HWND owned = conformance::make_owned_window(top);
+    ASSERT_TRUE(child && owned);
+    EXPECT_NE(GetWindowLongA(child, GWL_STYLE) & WS_CHILD, 0);
+    EXPECT_EQ(GetWindowLongA(owned, GWL_STYLE) & WS_CHILD, 0);
+    EXPECT_EQ(GetWindowLongA(top, GWL_STYLE) & WS_CHILD, 0);
+    // A child shows only while its parent does.
+    EXPECT_FALSE(IsWindowVisible(child));
+    EXPECT_TRUE(IsWindowVisible(owned));
+
+    // EnumWindows hands out owned windows, which are top-level, but no child window.
+    Enumeration all = {{}, 1 << 30};
+    EnumWindows(record_window, (LPARAM)&all);
+    auto seen = [&](HWND window) {
+        for (HWND w : all.seen)
+            if (w == window)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(seen(owned));
+    EXPECT_FALSE(seen(child));
+
+    // Windows 8 and later (for programs that declare them) and Wine layer child windows too.
+    SetWindowLongA(child, GWL_EXSTYLE, GetWindowLongA(child, GWL_EXSTYLE) | WS_EX_LAYERED);
+    EXPECT_NE(GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    EXPECT_TRUE(SetLayeredWindowAttributes(child, 0, 180, LWA_ALPHA));
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    EXPECT_TRUE(layered_query()(child, NULL, &alpha, &flags));
+    EXPECT_EQ(alpha, 180);
+    EXPECT_EQ(flags, (DWORD)LWA_ALPHA);
+
+    remove_window(top);
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_FALSE(IsWindow(owned));
+}
+
+TEST(Conformance, APropertyOnAnotherProcesssWindowIsReadAndRemovedByAnyProcess)
+{
+    static const char NAME[] = "Lumivane.Conformance";
+    const UINT_PTR VALUE = 0x4C5612C8;   // a number, not a pointer: 32 bits for every process
+    for (bool other_bitness : {false, true}) {
+        SCOPED_TRACE(other_bitness ? "a process of the other bitness" : "a process of ours");
+        HWND window = conformance::make_window_of_other_process(other_bitness);
+        ASSERT_TRUE(window != NULL) << "the helper's window did not appear";
+        // One global atom, whatever the case of its name.
+        ATOM atom = GlobalAddAtomA(NAME);
+        ASSERT_NE(atom, 0);
+        EXPECT_EQ(GlobalAddAtomA("LUMIVANE.conformance"), atom);
+
+        EXPECT_EQ(GetPropA(window, MAKEINTATOM(atom)), (HANDLE)NULL);
+        ASSERT_TRUE(SetPropA(window, MAKEINTATOM(atom), (HANDLE)VALUE));
+        EXPECT_EQ((UINT_PTR)GetPropA(window, MAKEINTATOM(atom)), VALUE);
+        EXPECT_EQ((UINT_PTR)GetPropA(window, NAME), VALUE);
+        // A later process finds it under the same name and removes it.
+        EXPECT_EQ(conformance::take_property_elsewhere(window, NAME, other_bitness), VALUE);
+        EXPECT_EQ(GetPropA(window, MAKEINTATOM(atom)), (HANDLE)NULL);
+
+        // The process that set it removes it just as well.
+        ASSERT_TRUE(SetPropA(window, MAKEINTATOM(atom), (HANDLE)VALUE));
+        EXPECT_EQ((UINT_PTR)RemovePropA(window, MAKEINTATOM(atom)), VALUE);
+        EXPECT_EQ(RemovePropA(window, MAKEINTATOM(atom)), (HANDLE)NULL);
+        EXPECT_EQ(conformance::take_property_elsewhere(window, NAME, other_bitness), 0u);
+        conformance::end_other_process();
+    }
 }

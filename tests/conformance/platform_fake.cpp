@@ -5,6 +5,7 @@
 namespace conformance {
 
 static const char *const EXE = "C:\\Program Files\\Lumivane Tests\\conformance_test.exe";
+static const char *const HELPER_EXE = "C:\\Program Files\\Lumivane Tests\\conformance_helper.exe";
 
 // The test's own process, on whatever desktop the other tests left (a fresh one at first).
 static DWORD test_process()
@@ -25,6 +26,30 @@ HWND make_window(LONG ex_style, bool visible)
 
 void remove_window(HWND window) { fake::destroy_window(window); }
 
+HWND make_child_window(HWND parent) { return fake::add_child_window(parent); }
+
+HWND make_owned_window(HWND owner)
+{
+    return fake::add_window(test_process(), {.style = (LONG)WS_POPUP, .owner = owner});
+}
+
+// One desktop holds both bitnesses here.
+static DWORD s_other_process;
+
+HWND make_window_of_other_process(bool)
+{
+    test_process();
+    s_other_process = fake::add_process(HELPER_EXE);
+    return fake::add_window(s_other_process);
+}
+
+void end_other_process() { fake::exit_process(s_other_process); }
+
+UINT_PTR take_property_elsewhere(HWND window, const char *name, bool)
+{
+    return (UINT_PTR)RemovePropA(window, MAKEINTATOM(GlobalAddAtomA(name)));
+}
+
 HANDLE open_test_process(std::string *exe_path)
 {
     *exe_path = EXE;
@@ -36,7 +61,10 @@ void raise_from_own_thread(DWORD event, HWND window)
     fake::raise_event(event, window, GetCurrentThreadId());
 }
 
-void raise_from_other_thread(DWORD event, HWND window) { fake::raise_event(event, window); }
+void raise_from_other_thread(DWORD event, HWND window, LONG object_id, LONG child_id)
+{
+    fake::raise_event(event, window, 0, object_id, child_id);
+}
 
 bool running_on_wine() { return false; }
 

@@ -1,6 +1,10 @@
 // The conformance tests' desktop, on real user32 (run under Wine, or on Windows).
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 #include "platform.h"
 
 namespace conformance {
@@ -29,6 +33,99 @@ HWND make_window(LONG ex_style, bool visible)
 }
 
 void remove_window(HWND window) { DestroyWindow(window); }
+
+HWND make_child_window(HWND parent)
+{
+    return CreateWindowExA(0, "EDIT", "child", WS_CHILD | WS_VISIBLE, 5, 5, 60, 20, parent,
+                           NULL, GetModuleHandleA(NULL), NULL);
+}
+
+HWND make_owned_window(HWND owner)
+{
+    register_class();
+    return CreateWindowExA(0, CLASS_NAME, "owned", WS_POPUP | WS_VISIBLE, 30, 30, 80, 60, owner,
+                           NULL, GetModuleHandleA(NULL), NULL);
+}
+
+// The helper program of the wanted bitness, named by the build in the environment; Unix
+// paths are reached through Wine's Z: drive.
+static std::string helper_path(bool other_bitness)
+{
+    const char *value =
+        getenv(other_bitness ? "LUMIVANE_CONFORMANCE_OTHER_HELPER" : "LUMIVANE_CONFORMANCE_HELPER");
+    std::string path = value ? value : "";
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    for (char &c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+// Runs the helper with arguments; false when it could not be started.
+static bool start_helper(bool other_bitness, const std::string &arguments,
+                         PROCESS_INFORMATION *process)
+{
+    std::string command_line = "\"" + helper_path(other_bitness) + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(NULL, &command_line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                          process) != FALSE;
+}
+
+static std::string handle_text(HWND window)
+{
+    char text[24];
+    snprintf(text, sizeof text, "%llx", (unsigned long long)(UINT_PTR)window);
+    return text;
+}
+
+static PROCESS_INFORMATION s_other = {};
+static HWND s_other_window;
+
+HWND make_window_of_other_process(bool other_bitness)
+{
+    static int opened = 0;
+    std::string title = "LumivaneConformanceOwner" + std::to_string(GetCurrentProcessId()) + "." +
+                        std::to_string(++opened);
+    s_other_window = NULL;
+    if (!start_helper(other_bitness, "window " + title, &s_other))
+        return NULL;
+    for (int i = 0; i < 500 && !s_other_window; ++i) {
+        s_other_window = FindWindowA(NULL, title.c_str());
+        if (!s_other_window)
+            Sleep(20);
+    }
+    return s_other_window;
+}
+
+void end_other_process()
+{
+    if (s_other_window)
+        PostMessageA(s_other_window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(s_other.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(s_other.hProcess, 1);
+    CloseHandle(s_other.hThread);
+    CloseHandle(s_other.hProcess);
+    s_other = {};
+}
+
+UINT_PTR take_property_elsewhere(HWND window, const char *name, bool other_bitness)
+{
+    PROCESS_INFORMATION taker = {};
+    if (!start_helper(other_bitness, "take " + handle_text(window) + " " + name, &taker))
+        return 0;
+    DWORD value = 0;
+    if (WaitForSingleObject(taker.hProcess, 10000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(taker.hProcess, &value)) {
+        TerminateProcess(taker.hProcess, 1);
+        value = 0;
+    }
+    CloseHandle(taker.hThread);
+    CloseHandle(taker.hProcess);
+    return value;
+}
 
 HANDLE open_test_process(std::string *exe_path)
 {
@@ -61,18 +158,19 @@ void raise_from_own_thread(DWORD event, HWND window)
 struct EventToRaise {
     DWORD event;
     HWND window;
+    LONG object_id, child_id;
 };
 
 static DWORD WINAPI raise_event_thread(LPVOID param)
 {
     EventToRaise *raise = static_cast<EventToRaise *>(param);
-    NotifyWinEvent(raise->event, raise->window, OBJID_WINDOW, CHILDID_SELF);
+    NotifyWinEvent(raise->event, raise->window, raise->object_id, raise->child_id);
     return 0;
 }
 
-void raise_from_other_thread(DWORD event, HWND window)
+void raise_from_other_thread(DWORD event, HWND window, LONG object_id, LONG child_id)
 {
-    EventToRaise raise = {event, window};
+    EventToRaise raise = {event, window, object_id, child_id};
     HANDLE thread = CreateThread(NULL, 0, raise_event_thread, &raise, 0, NULL);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);

@@ -124,9 +124,9 @@ bool TargetApp::run(const std::string &command)
     return answer && *answer == "done " + command;
 }
 
-HWND TargetApp::open(const std::string &kind, const std::string &title)
+HWND TargetApp::open_by(const std::string &command, const std::string &title)
 {
-    process_.send_line("open " + kind + " " + title);
+    process_.send_line(command);
     auto answer = process_.wait_for_line(
         [&](const std::string &line) {
             return line.compare(0, 7 + title.size() + 1, "window " + title + " ") == 0 ||
@@ -136,6 +136,21 @@ HWND TargetApp::open(const std::string &kind, const std::string &title)
     if (!answer || !take_window_line(*answer))
         return NULL;
     return window(title);
+}
+
+HWND TargetApp::open(const std::string &kind, const std::string &title)
+{
+    return open_by("open " + kind + " " + title, title);
+}
+
+HWND TargetApp::open_child(const std::string &parent, const std::string &title)
+{
+    return open_by("child " + parent + " " + title, title);
+}
+
+HWND TargetApp::open_popup(const std::string &owner, const std::string &title)
+{
+    return open_by("popup " + owner + " " + title, title);
 }
 
 bool TargetApp::raise(const std::string &event, const std::string &title)
@@ -278,6 +293,19 @@ void LiveDesktop::start_host(int expected_result)
     }
     if (line)
         *line = *found;
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult LiveDesktop::quit_host()
+{
+    ::testing::AssertionResult delivered = deliver("-quit", "endPlugin ");
+    if (!delivered)
+        return delivered;
+    auto exit_code = host_->wait_for_exit(SETTLE_MS);
+    if (!exit_code)
+        return ::testing::AssertionFailure() << "the host still runs after -quit";
+    if (*exit_code != 0)
+        return ::testing::AssertionFailure() << "the host exited " << *exit_code << " after -quit";
     return ::testing::AssertionSuccess();
 }
 

@@ -35,8 +35,12 @@ public:
 
     // Waits until the app has opened its command-line windows and says "ready".
     bool wait_until_ready();
-    // Opens a window ("visible", "hidden" or "keyed"); null when it failed.
+    // Opens a window ("visible", "hidden", "keyed", "own-alpha" or "keyed-alpha"); null when
+    // it failed.
     HWND open(const std::string &kind, const std::string &title);
+    // Opens an EDIT control inside window parent, or a pop-up window owned by window owner.
+    HWND open_child(const std::string &parent, const std::string &title);
+    HWND open_popup(const std::string &owner, const std::string &title);
     // Raises "foreground", "movestart" or "moveend" for a window of this app.
     bool raise(const std::string &event, const std::string &title);
     // Any other command of the app (see target_app.cpp), waiting for its "done" answer.
@@ -45,6 +49,8 @@ public:
 private:
     // Sends a command and waits for its "done" answer.
     bool run(const std::string &command);
+    // Sends a command that opens window title, and waits for its handle.
+    HWND open_by(const std::string &command, const std::string &title);
     bool take_window_line(const std::string &line);
 
     std::string name_;
@@ -80,6 +86,8 @@ protected:
     // Waits for the next host line that starts with prefix; line receives it.
     ::testing::AssertionResult host_says(const std::string &prefix, std::string *line = nullptr,
                                          DWORD timeout_ms = SETTLE_MS);
+    // Ends the host through -quit, as a user's shell ends, and checks that it exited 0.
+    ::testing::AssertionResult quit_host();
     // Runs "BLACKBOX.EXE arguments" as a second instance and answers its exit code.
     ::testing::AssertionResult host_command(const std::string &arguments, DWORD *exit_code);
     // A second instance that must exit 0, followed by the host's report line for it.
@@ -89,7 +97,7 @@ protected:
                                              const std::string &report, double *milliseconds);
 
     // Starts NAME.EXE, a copy of the target app, with windows (kind, title): kind is
-    // "visible", "hidden" or "keyed".
+    // "visible", "hidden", "keyed", "own-alpha" or "keyed-alpha".
     TargetApp &start_app(const std::string &name,
                          const std::vector<std::pair<std::string, std::string>> &windows,
                          Bitness bitness = Bitness::same);

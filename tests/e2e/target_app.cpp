@@ -2,7 +2,7 @@
 // names stand for different applications. It opens top-level windows and, on commands read
 // from standard input, opens more, raises window events for them, or stops answering.
 //
-//   target_app.exe [--visible TITLE | --hidden TITLE | --keyed TITLE]...
+//   target_app.exe [--KIND TITLE]...   KIND: visible, hidden, keyed, own-alpha, keyed-alpha
 //
 // Standard output, one line each:
 //   module PATH               its own executable, as the system names it
@@ -11,7 +11,10 @@
 //   done COMMAND TITLE        after a command has been carried out
 //
 // Commands on standard input, one a line:
-//   open visible|hidden|keyed TITLE
+//   open KIND TITLE
+//   child PARENT TITLE        an EDIT control inside window PARENT
+//   popup OWNER TITLE         a visible pop-up window owned by window OWNER
+//   caret TITLE               a caret in window TITLE (a control's title names the control)
 //   foreground TITLE | movestart TITLE | moveend TITLE
 //   hang SECONDS              stop handling messages for that long (answers "hanging" first)
 //   churn LIMIT MILLISECONDS  from now on, every MILLISECONDS open a visible window and close
@@ -20,7 +23,8 @@
 //   churnraise EVENT          raise foreground, movestart or moveend for the churn window
 //                             closed last (gone by now) and for the oldest one still open
 //   quit
-// A "keyed" window is layered with a colour key of its own (magenta) and no alpha.
+// A "keyed" window is layered with a colour key of its own (magenta) and no alpha; an
+// "own-alpha" window is layered at alpha 200 of its own, a "keyed-alpha" one has both.
 #include <windows.h>
 
 #include <cstdio>
@@ -36,6 +40,7 @@ namespace {
 
 const char WINDOW_CLASS[] = "LumivaneTargetWindow";
 const COLORREF OWN_COLOUR_KEY = RGB(255, 0, 255);
+const BYTE OWN_ALPHA = 200;
 
 std::map<std::string, HWND> g_windows;
 int g_opened;
@@ -50,23 +55,104 @@ struct Churn {
     long destroyed = 0;
 } g_churn;
 
+// The layered attributes a window of this kind sets itself: flags 0 for none.
+struct OwnLook {
+    COLORREF key;
+    BYTE alpha;
+    DWORD flags;
+};
+
+bool own_look(const std::string &kind, OwnLook *look)
+{
+    static const std::map<std::string, OwnLook> looks = {
+        {"visible", {0, 0, 0}},
+        {"hidden", {0, 0, 0}},
+        {"keyed", {OWN_COLOUR_KEY, 0, LWA_COLORKEY}},
+        {"own-alpha", {0, OWN_ALPHA, LWA_ALPHA}},
+        {"keyed-alpha", {OWN_COLOUR_KEY, OWN_ALPHA, LWA_COLORKEY | LWA_ALPHA}},
+    };
+    auto found = looks.find(kind);
+    if (found == looks.end())
+        return false;
+    *look = found->second;
+    return true;
+}
+
+void report_window(const std::string &title, HWND window)
+{
+    g_windows[title] = window;
+    say("window " + title + " " + hex(window));
+}
+
+HWND window_titled(const std::string &title)
+{
+    auto window = g_windows.find(title);
+    return window == g_windows.end() ? NULL : window->second;
+}
+
 bool open_window(const std::string &kind, const std::string &title)
 {
-    bool keyed = kind == "keyed";
-    if (!keyed && kind != "visible" && kind != "hidden")
+    OwnLook look;
+    if (!own_look(kind, &look))
         return false;
     int offset = 40 * (g_opened++ % 10);
-    HWND window = CreateWindowExA(keyed ? WS_EX_LAYERED : 0, WINDOW_CLASS, title.c_str(),
+    HWND window = CreateWindowExA(look.flags ? WS_EX_LAYERED : 0, WINDOW_CLASS, title.c_str(),
                                   WS_OVERLAPPEDWINDOW, 60 + offset, 60 + offset, 320, 200, NULL,
                                   NULL, GetModuleHandleA(NULL), NULL);
     if (!window)
         return false;
-    if (keyed)
-        SetLayeredWindowAttributes(window, OWN_COLOUR_KEY, 0, LWA_COLORKEY);
+    if (look.flags)
+        SetLayeredWindowAttributes(window, look.key, look.alpha, look.flags);
     if (kind != "hidden")
         ShowWindow(window, SW_SHOWNOACTIVATE);
-    g_windows[title] = window;
-    say("window " + title + " " + hex(window));
+    report_window(title, window);
+    return true;
+}
+
+bool open_child(const std::string &parent_title, const std::string &title)
+{
+    HWND parent = window_titled(parent_title);
+    HWND child = parent ? CreateWindowExA(0, "EDIT", title.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER,
+                                          10, 10, 200, 24, parent, NULL, GetModuleHandleA(NULL), NULL)
+                        : NULL;
+    if (!child)
+        return false;
+    report_window(title, child);
+    return true;
+}
+
+bool open_popup(const std::string &owner_title, const std::string &title)
+{
+    HWND owner = window_titled(owner_title);
+    HWND popup = owner ? CreateWindowExA(0, WINDOW_CLASS, title.c_str(), WS_POPUP | WS_BORDER, 420,
+                                         120, 200, 120, owner, NULL, GetModuleHandleA(NULL), NULL)
+                       : NULL;
+    if (!popup)
+        return false;
+    ShowWindow(popup, SW_SHOWNOACTIVATE);
+    report_window(title, popup);
+    return true;
+}
+
+// Windows raises the creation event of a caret for the window that holds it, with the
+// caret's object id; Wine raises none, so the app raises it as Windows would.
+bool make_caret(const std::string &title)
+{
+    HWND window = window_titled(title);
+    if (!window || !CreateCaret(window, NULL, 2, 16))
+        return false;
+    NotifyWinEvent(EVENT_OBJECT_CREATE, window, OBJID_CARET, CHILDID_SELF);
+    return true;
+}
+
+// "FIRST SECOND": both words, or false.
+bool split_pair(const std::string &text, std::string *first, std::string *second)
+{
+    size_t split = text.find(' ');
+    if (split == std::string::npos)
+        return false;
+    *first = text.substr(0, split);
+    *second = text.substr(split + 1);
     return true;
 }
 
@@ -87,10 +173,10 @@ DWORD event_named(const std::string &command)
 bool raise_event(const std::string &command, const std::string &title)
 {
     DWORD event = event_named(command);
-    auto window = g_windows.find(title);
-    if (!event || window == g_windows.end())
+    HWND window = window_titled(title);
+    if (!event || !window)
         return false;
-    NotifyWinEvent(event, window->second, OBJID_WINDOW, CHILDID_SELF);
+    NotifyWinEvent(event, window, OBJID_WINDOW, CHILDID_SELF);
     return true;
 }
 
@@ -161,9 +247,15 @@ bool run_command(const std::string &line)
         return true;
     }
     bool done;
+    std::string first, second;
     if (command == "open") {
-        size_t split = rest.find(' ');
-        done = split != std::string::npos && open_window(rest.substr(0, split), rest.substr(split + 1));
+        done = split_pair(rest, &first, &second) && open_window(first, second);
+    } else if (command == "child") {
+        done = split_pair(rest, &first, &second) && open_child(first, second);
+    } else if (command == "popup") {
+        done = split_pair(rest, &first, &second) && open_popup(first, second);
+    } else if (command == "caret") {
+        done = make_caret(rest);
     } else if (command == "churn") {
         done = churn(rest);
     } else if (command == "churnraise") {

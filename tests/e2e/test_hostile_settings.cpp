@@ -133,10 +133,7 @@ protected:
         EXPECT_TRUE(looks_are(expect(all_opaque)));
         ASSERT_TRUE(deliver("-exec @LumivaneTog", TOGGLED));
         EXPECT_TRUE(looks_are(expect(looks)));
-        ASSERT_TRUE(deliver("-quit", "endPlugin "));
-        auto exit_code = host().wait_for_exit(SETTLE_MS);
-        ASSERT_TRUE(exit_code) << "the host still runs after -quit";
-        EXPECT_EQ(*exit_code, 0u);
+        ASSERT_TRUE(quit_host());
         EXPECT_TRUE(looks_are(expect(all_opaque)));
     }
 

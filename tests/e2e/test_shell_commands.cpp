@@ -149,9 +149,6 @@ TEST_F(LiveDesktop, QuitRestoresEveryWindowAndTheHostExitsZero)
         {focal.window("other"), translucent(120)},
     }));
 
-    ASSERT_TRUE(deliver("-quit", "endPlugin "));
-    auto exit_code = host().wait_for_exit(SETTLE_MS);
-    ASSERT_TRUE(exit_code) << "the host still runs after -quit";
-    EXPECT_EQ(*exit_code, 0u);
+    ASSERT_TRUE(quit_host());
     EXPECT_TRUE(looks_are(restored));
 }

@@ -137,3 +137,31 @@ TEST_F(LiveDesktop, MovingWindowIsTranslucentForTheMoveAndOpaqueAfterIt)
     EXPECT_TRUE(looks_become({{mover.window("main"), opaque()}}));
     EXPECT_TRUE(looks_are({{steady.window("main"), translucent(180)}}));
 }
+
+TEST_F(LiveDesktop, AlwaysAppsChildControlsAndCaretsStayAsTheyAreAndItsOwnedPopUpsTurnTranslucent)
+{
+    write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
+    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
+    ASSERT_FALSE(HasFailure());
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    HWND main = steady.window("main");
+    ASSERT_TRUE(looks_are({{main, translucent(180)}}));
+
+    // Wine raises a creation event for each control as for any window, and would layer it.
+    HWND edit = steady.open_child("main", "edit");
+    HWND popup = steady.open_popup("main", "popup");
+    ASSERT_TRUE(edit && popup);
+    EXPECT_TRUE(looks_become({{popup, translucent(180)}}));
+    EXPECT_TRUE(looks_are({{edit, opaque()}, {main, translucent(180)}}));
+
+    // A reconfigure changes no window at once: a caret's event taken for its window's would
+    // show as the new level.
+    write_settings(settings_entry(0, "STEADY", "ALWAYS", 60));
+    ASSERT_TRUE(deliver("-reconfigure", "reconfigure delivered to 1 window(s)"));
+    ASSERT_TRUE(steady.command("caret main"));
+    ASSERT_TRUE(steady.command("caret edit"));
+    HWND later = steady.open_popup("main", "later");
+    ASSERT_TRUE(later);
+    EXPECT_TRUE(looks_become({{later, translucent(60)}}));
+    EXPECT_TRUE(looks_are({{main, translucent(180)}, {edit, opaque()}, {popup, translucent(180)}}));
+}

@@ -30,16 +30,24 @@ static std::string hex(uint64_t value)
 
 static DWORD new_id() { return state().next_id++; }
 
-static HWND new_window(DWORD process, DWORD thread, bool visible, LONG ex_style)
+static const LONG WS_VISIBLE_BIT = 0x10000000L;
+
+// A top-level window goes on top of the z-order; a child window is reached only through
+// its parent.
+static HWND new_window(DWORD process, DWORD thread, bool visible, LONG style, LONG ex_style,
+                       HWND parent = nullptr)
 {
     HWND handle = (HWND)(uintptr_t)new_id();
     Window window;
     window.process = process;
     window.thread = thread;
     window.visible = visible;
+    window.style = style & ~WS_VISIBLE_BIT;
     window.ex_style = ex_style;
+    window.parent = parent;
     state().windows[handle] = window;
-    state().z_order.insert(state().z_order.begin(), handle);
+    if (!parent)
+        state().z_order.insert(state().z_order.begin(), handle);
     return handle;
 }
 
@@ -83,17 +91,41 @@ void exit_process(DWORD process_id)
 
 bool process_exists(DWORD process_id) { return state().processes.count(process_id) != 0; }
 
+static void take_options(HWND handle, const WindowOptions &options)
+{
+    Window *window = find_window(handle);
+    window->hung = options.hung;
+    window->properties_refused = options.properties_refused;
+}
+
 HWND add_window(DWORD process_id, const WindowOptions &options)
 {
     HWND handle = new_window(process_id, state().processes[process_id].thread, options.visible,
-                             options.ex_style);
-    find_window(handle)->hung = options.hung;
+                             options.style, options.ex_style);
+    take_options(handle, options);
+    find_window(handle)->owner = options.owner;
     return handle;
 }
 
+HWND add_child_window(HWND parent, const WindowOptions &options)
+{
+    Window *parent_window = find_window(parent);
+    HWND handle = new_window(parent_window->process, parent_window->thread, options.visible,
+                             options.style | WS_CHILD, options.ex_style, parent);
+    take_options(handle, options);
+    return handle;
+}
+
+// Like Windows, destroying a window destroys its child windows and the windows it owns.
 void destroy_window(HWND window)
 {
     State &s = state();
+    std::vector<HWND> dependants;
+    for (auto &entry : s.windows)
+        if (entry.second.parent == window || entry.second.owner == window)
+            dependants.push_back(entry.first);
+    for (HWND dependant : dependants)
+        destroy_window(dependant);
     s.windows.erase(window);
     s.z_order.erase(std::remove(s.z_order.begin(), s.z_order.end(), window), s.z_order.end());
     for (auto &entry : s.registrations) {
@@ -122,6 +154,7 @@ WindowState window(HWND handle)
         return result;
     result.exists = true;
     result.visible = window->visible;
+    result.style = window->style | (window->visible ? WS_VISIBLE_BIT : 0);
     result.ex_style = window->ex_style;
     result.layered = (window->ex_style & WS_EX_LAYERED) != 0;
     result.attributes_set = window->attributes_set;
@@ -129,12 +162,14 @@ WindowState window(HWND handle)
     result.alpha = window->alpha;
     result.flags = window->flags;
     result.style_writes = window->style_writes;
+    result.attribute_writes = window->attribute_writes;
+    result.properties = (int)window->properties.size();
     return result;
 }
 
 std::vector<HWND> top_level_windows() { return state().z_order; }
 
-void raise_event(DWORD event, HWND handle, DWORD from_thread)
+void raise_event(DWORD event, HWND handle, DWORD from_thread, LONG object_id, LONG child_id)
 {
     if (!from_thread) {
         Window *window = find_window(handle);
@@ -148,7 +183,7 @@ void raise_event(DWORD event, HWND handle, DWORD from_thread)
             continue;
         if ((entry.hook.flags & WINEVENT_SKIPOWNTHREAD) && from_thread == entry.installer_thread)
             continue;
-        entry.callback(nullptr, event, handle, 0, 0, from_thread, 0);
+        entry.callback(nullptr, event, handle, object_id, child_id, from_thread, 0);
     }
 }
 
@@ -197,6 +232,34 @@ std::vector<std::string> calls() { return state().calls; }
 void clear_calls() { state().calls.clear(); }
 int open_handles() { return (int)state().handles.size(); }
 
+int lookups_of(DWORD process_id)
+{
+    auto it = state().processes.find(process_id);
+    return it == state().processes.end() ? 0 : it->second.opens;
+}
+
+// Atom names compare without regard to case.
+static std::string atom_key(LPCSTR name)
+{
+    std::string key = name;
+    for (char &c : key)
+        if (c >= 'a' && c <= 'z')
+            c = (char)(c - 'a' + 'A');
+    return key;
+}
+
+// A name argument that is an atom (MAKEINTATOM) has nothing above its low word.
+static bool is_int_atom(LPCSTR name) { return ((uintptr_t)name >> 16) == 0; }
+
+// The atom a property name stands for, or 0 when no such name was ever added.
+static ATOM property_atom(LPCSTR name)
+{
+    if (is_int_atom(name))
+        return (ATOM)(uintptr_t)name;
+    auto it = state().atoms.find(atom_key(name));
+    return it == state().atoms.end() ? 0 : it->second;
+}
+
 // Windows' own GetLayeredWindowAttributes and QueryFullProcessImageNameA, reachable only
 // through GetProcAddress, as the product binds them.
 static BOOL get_layered_window_attributes(HWND handle, COLORREF *key, BYTE *alpha, DWORD *flags)
@@ -241,6 +304,8 @@ HANDLE OpenProcess(DWORD access, BOOL, DWORD process_id)
 {
     log_call("OpenProcess(" + hex(access) + ")");
     auto it = state().processes.find(process_id);
+    if (it != state().processes.end())
+        ++it->second.opens;
     if (process_id == 0 || it == state().processes.end() || !it->second.options.can_open)
         return nullptr;
     HANDLE handle = (HANDLE)(uintptr_t)new_id();
@@ -286,6 +351,20 @@ BOOL GetVersionExA(OSVERSIONINFOA *info)
     return TRUE;
 }
 
+ATOM GlobalAddAtomA(LPCSTR name)
+{
+    State &s = state();
+    if (!name || !*name)
+        return 0;
+    std::string key = atom_key(name);
+    auto it = s.atoms.find(key);
+    if (it != s.atoms.end())
+        return it->second;
+    ATOM atom = s.next_atom++;
+    s.atoms[key] = atom;
+    return atom;
+}
+
 BOOL EnumProcessModules(HANDLE handle, HMODULE *modules, DWORD size_bytes, DWORD *needed)
 {
     auto it = state().handle_process.find(handle);
@@ -323,10 +402,16 @@ DWORD GetWindowThreadProcessId(HWND handle, DWORD *process_id)
 
 BOOL IsWindow(HWND handle) { return find_window(handle) ? TRUE : FALSE; }
 
+// A child window shows only while every window above it does.
 BOOL IsWindowVisible(HWND handle)
 {
-    Window *window = find_window(handle);
-    return window && window->visible ? TRUE : FALSE;
+    for (Window *window = find_window(handle); window; window = find_window(window->parent)) {
+        if (!window->visible)
+            return FALSE;
+        if (!window->parent)
+            return TRUE;
+    }
+    return FALSE;
 }
 
 BOOL EnumWindows(WNDENUMPROC callback, LPARAM param)
@@ -348,7 +433,13 @@ BOOL EnumWindows(WNDENUMPROC callback, LPARAM param)
 LONG GetWindowLongA(HWND handle, int index)
 {
     Window *window = find_window(handle);
-    return window && index == GWL_EXSTYLE ? window->ex_style : 0;
+    if (!window)
+        return 0;
+    if (index == GWL_EXSTYLE)
+        return window->ex_style;
+    if (index == GWL_STYLE)
+        return window->style | (window->visible ? WS_VISIBLE_BIT : 0);
+    return 0;
 }
 
 LONG SetWindowLongA(HWND handle, int index, LONG value)
@@ -373,13 +464,53 @@ LONG SetWindowLongA(HWND handle, int index, LONG value)
 BOOL SetLayeredWindowAttributes(HWND handle, COLORREF key, BYTE alpha, DWORD flags)
 {
     Window *window = find_window(handle);
-    if (!window || !(window->ex_style & WS_EX_LAYERED))
+    if (!window)
+        return FALSE;
+    ++window->attribute_writes;
+    // Child windows can be layered too, as on Windows 8 and later.
+    if (!(window->ex_style & WS_EX_LAYERED))
         return FALSE;
     window->attributes_set = true;
     window->key = key;
     window->alpha = alpha;
     window->flags = flags;
     return TRUE;
+}
+
+// A window's property list, keyed by atom: a string name is added to the global atom table
+// the first time it is set. The data is only a value; the system never looks into it.
+BOOL SetPropA(HWND handle, LPCSTR name, HANDLE data)
+{
+    Window *window = find_window(handle);
+    if (!window || window->properties_refused)
+        return FALSE;
+    ATOM atom = is_int_atom(name) ? (ATOM)(uintptr_t)name : GlobalAddAtomA(name);
+    if (!atom)
+        return FALSE;
+    window->properties[atom] = data;
+    return TRUE;
+}
+
+HANDLE GetPropA(HWND handle, LPCSTR name)
+{
+    Window *window = find_window(handle);
+    if (!window)
+        return nullptr;
+    auto it = window->properties.find(property_atom(name));
+    return it == window->properties.end() ? nullptr : it->second;
+}
+
+HANDLE RemovePropA(HWND handle, LPCSTR name)
+{
+    Window *window = find_window(handle);
+    if (!window)
+        return nullptr;
+    auto it = window->properties.find(property_atom(name));
+    if (it == window->properties.end())
+        return nullptr;
+    HANDLE data = it->second;
+    window->properties.erase(it);
+    return data;
 }
 
 LRESULT SendMessageA(HWND handle, UINT message, WPARAM wparam, LPARAM lparam)
@@ -465,7 +596,8 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR, DWORD style, int
     if (state().fail_create || it == state().classes.end())
         return nullptr;
     log_call("CreateWindowExA(" + hex(ex_style) + "," + hex(style) + ")");
-    HWND handle = new_window(shell_process(), shell_thread(), false, (LONG)ex_style);
+    HWND handle = new_window(shell_process(), shell_thread(), (style & WS_VISIBLE_BIT) != 0,
+                             (LONG)style, (LONG)ex_style);
     Window *window = find_window(handle);
     window->proc = it->second.proc;
     window->class_name = class_name;

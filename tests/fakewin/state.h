@@ -15,6 +15,7 @@ struct Process {
     std::string exe;
     DWORD thread = 0;
     ProcessOptions options;
+    int opens = 0;
 };
 
 struct Window {
@@ -22,12 +23,18 @@ struct Window {
     DWORD thread = 0;
     bool visible = true;
     bool hung = false;
+    LONG style = 0;           // without WS_VISIBLE, which visible stands for
     LONG ex_style = 0;
+    HWND parent = nullptr;    // child windows only
+    HWND owner = nullptr;
     bool attributes_set = false;
     COLORREF key = 0;
     BYTE alpha = 0;
     DWORD flags = 0;
     int style_writes = 0;
+    int attribute_writes = 0;
+    bool properties_refused = false;
+    std::map<ATOM, HANDLE> properties;
     WNDPROC proc = nullptr;   // our own windows (CreateWindowExA) only
     std::string class_name;
 };
@@ -46,7 +53,7 @@ struct ClassEntry {
 struct State {
     std::map<DWORD, Process> processes;
     std::map<HWND, Window> windows;
-    std::vector<HWND> z_order;   // top first
+    std::vector<HWND> z_order;   // top-level windows only, top first
     std::map<HWINEVENTHOOK, HookEntry> hooks;
     std::map<std::string, ClassEntry> classes;
     std::set<HANDLE> handles;
@@ -60,6 +67,8 @@ struct State {
     DWORD version_platform = VER_PLATFORM_WIN32_NT, version_major = 5, version_minor = 1;
     bool layered_query = true, image_name_query = true;
     bool fail_register = false, fail_create = false, fail_hooks = false;
+    std::map<std::string, ATOM> atoms;   // the global atom table, names upper-cased
+    ATOM next_atom = 0xC000;             // string atoms are numbered from 0xC000 up
     int enumeration_trigger = -1;
     void (*enumeration_action)() = nullptr;
 

@@ -61,6 +61,13 @@ protected:
         return !fake::window(window).layered;
     }
 
+    // Calls that changed, or could have changed, what the window looks like.
+    static int writes(HWND window)
+    {
+        fake::WindowState s = fake::window(window);
+        return s.style_writes + s.attribute_writes;
+    }
+
     // Layered at this alpha with exactly this colour key and these flags.
     static ::testing::AssertionResult has_alpha(HWND window, BYTE alpha, COLORREF key = 0,
                                                 DWORD flags = LWA_ALPHA)

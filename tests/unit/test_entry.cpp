@@ -47,10 +47,13 @@ TEST_F(Plugin, StartsRegisteredWithTheEffectOnAndEndsWithEveryWindowRestored)
     EXPECT_EQ(fake::active_hooks().size(), 3u);
     EXPECT_TRUE(fake::message_boxes().empty());
 
+    // Hung while the effect goes off, so it keeps its level and its record...
+    fake::set_hung(notepad, true);
     fake::broadcast("@LumivaneTog");
-    EXPECT_TRUE(is_plain(notepad));
-    fake::set_own_layered(notepad, 0, 99, LWA_ALPHA);
-    endPlugin(fake::plugin_module());   // restores even with the effect already off
+    EXPECT_TRUE(has_alpha(notepad, 150));
+    // ...and quitting gives it back, even with the effect already off.
+    fake::set_hung(notepad, false);
+    endPlugin(fake::plugin_module());
     EXPECT_TRUE(is_plain(notepad));
     EXPECT_TRUE(nothing_left_behind());
     EXPECT_TRUE(fake::active_hooks().empty());

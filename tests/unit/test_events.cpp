@@ -32,6 +32,10 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     EXPECT_EQ(fake::active_hooks().size(), 3u);
     EXPECT_TRUE(has_alpha(shown, 100));
     EXPECT_TRUE(has_alpha(hidden, 30));   // the ALWAYS pass leaves hidden windows alone
+    // The creation event does not look at visibility.
+    HWND tucked = app_window("C:\\Apps\\tucked.exe", {.visible = false});
+    fake::raise_event(EVENT_OBJECT_CREATE, tucked);
+    EXPECT_TRUE(has_alpha(tucked, 100));
 
     fake::clear_calls();
     turn_off();
@@ -41,14 +45,18 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     EXPECT_LT(index_of(calls, "UnhookWinEvent", 2), index_of(calls, "EnumWindows"));
     EXPECT_TRUE(fake::active_hooks().empty());
     EXPECT_TRUE(is_plain(shown));
-    EXPECT_TRUE(is_plain(hidden));   // the restore pass reaches hidden windows too
+    EXPECT_TRUE(is_plain(tucked));   // the restore pass reaches hidden windows too
+    EXPECT_TRUE(has_alpha(hidden, 30));   // never changed, so never given anything back
 
-    // On again: hooks anew and the ALWAYS pass again; off twice restores twice.
+    // On again: hooks anew and the ALWAYS pass again; off twice restores twice: a window
+    // hung through the first keeps its level until the second.
     turn_on();
     EXPECT_EQ(fake::active_hooks().size(), 3u);
     EXPECT_TRUE(has_alpha(shown, 100));
+    fake::set_hung(shown, true);
     turn_off();
-    fake::set_own_layered(shown, 0, 77, LWA_ALPHA);
+    EXPECT_TRUE(has_alpha(shown, 100));
+    fake::set_hung(shown, false);
     turn_off();
     EXPECT_TRUE(is_plain(shown));
 }
@@ -167,4 +175,50 @@ TEST_F(Events, PassesSurviveWindowsAndProcessesVanishingAndHooksThatFail)
     turn_off();   // removing hooks that were never installed fails quietly
     EXPECT_TRUE(is_plain(last));
     EXPECT_EQ(fake::open_handles(), 0);
+}
+
+TEST_F(Events, CreationEventsChangeTopLevelWindowsOnlyAndOtherObjectsCostNoLookup)
+{
+    use_settings({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "150"}});
+    fake::set_version(VER_PLATFORM_WIN32_NT, 10, 0);   // child windows can be layered
+    turn_on();
+    DWORD notepad = fake::add_process("C:\\Windows\\notepad.exe");
+    HWND main = fake::add_window(notepad);
+    fake::raise_event(EVENT_OBJECT_CREATE, main);
+    ASSERT_TRUE(has_alpha(main, 150));
+    int lookups = fake::lookups_of(notepad);
+
+    // A reconfigure changes no window at once, so an event that wrongly reached the main
+    // window again would show as the new level.
+    use_settings({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "60"}});
+    HWND edit = fake::add_child_window(main);
+    HWND nested = fake::add_child_window(edit);
+    struct {
+        const char *name;
+        HWND window;
+        LONG object_id, child_id;
+    } ignored[] = {
+        {"child control", edit, OBJID_WINDOW, CHILDID_SELF},
+        {"child of a child", nested, OBJID_WINDOW, CHILDID_SELF},
+        {"caret in the main window", main, fake::CARET_OBJECT, CHILDID_SELF},
+        {"caret in the control", edit, fake::CARET_OBJECT, CHILDID_SELF},
+        {"an element of the main window", main, OBJID_WINDOW, 3},
+    };
+    for (auto &event : ignored) {
+        SCOPED_TRACE(event.name);
+        fake::raise_event(EVENT_OBJECT_CREATE, event.window, 0, event.object_id, event.child_id);
+        EXPECT_EQ(fake::lookups_of(notepad), lookups);
+    }
+    EXPECT_TRUE(has_alpha(main, 150));
+    EXPECT_TRUE(is_plain(edit));
+    EXPECT_TRUE(is_plain(nested));
+
+    // An owned pop-up is a top-level window of its own.
+    HWND popup = fake::add_window(notepad, {.style = (LONG)WS_POPUP, .owner = main});
+    fake::raise_event(EVENT_OBJECT_CREATE, popup);
+    EXPECT_TRUE(has_alpha(popup, 60));
+
+    turn_off();
+    for (HWND w : {main, edit, nested, popup})
+        EXPECT_TRUE(is_plain(w));
 }

@@ -1,38 +1,46 @@
 // Matching windows to entries and the layered state that apply level leaves behind.
+#include <vector>
+
 #include "desktop_fixture.h"
 
 using Transparency = Desktop;
 
 static const COLORREF KEY = 0x00FF00FF;
 
-TEST_F(Transparency, ApplyLevelKeepsTheWindowsOwnColourKeyAndLeavesSelfDrawnWindowsAlone)
+TEST_F(Transparency, ApplyLevelKeepsTheWindowsOwnKeyGivesBackWhatItFoundAndLeavesSelfDrawnWindowsAlone)
 {
-    enum Start { PLAIN, OWN_ALPHA, OWN_KEY, BLACK_KEY, STALE_KEY, SELF_DRAWN };
+    enum Start { PLAIN, OWN_ALPHA, OWN_KEY, KEY_AND_ALPHA, BLACK_KEY, STALE_KEY, SELF_DRAWN };
     struct Expect {
         bool layered;
         BYTE alpha;
         COLORREF key;
         DWORD flags;
     };
+    const DWORD BOTH = LWA_COLORKEY | LWA_ALPHA;
     struct Case {
         const char *name;
         Start start;
-        BYTE level;
+        std::vector<BYTE> levels;
         Expect expect;
     } cases[] = {
-        {"plain at 128", PLAIN, 128, {true, 128, 0, LWA_ALPHA}},
-        {"plain at 255 stays plain", PLAIN, 255, {false, 0, 0, 0}},
-        {"plain at 0", PLAIN, 0, {true, 0, 0, LWA_ALPHA}},
-        {"own alpha at 128", OWN_ALPHA, 128, {true, 128, 0, LWA_ALPHA}},
-        {"own alpha at 255 becomes plain", OWN_ALPHA, 255, {false, 0, 0, 0}},
-        {"own key at 128", OWN_KEY, 128, {true, 128, KEY, LWA_COLORKEY | LWA_ALPHA}},
-        {"own key at 255 keeps the key", OWN_KEY, 255, {true, 255, KEY, LWA_COLORKEY | LWA_ALPHA}},
-        {"black key at 128", BLACK_KEY, 128, {true, 128, 0, LWA_COLORKEY | LWA_ALPHA}},
-        {"black key at 255", BLACK_KEY, 255, {true, 255, 0, LWA_COLORKEY | LWA_ALPHA}},
-        {"stale key at 128 is no key", STALE_KEY, 128, {true, 128, 0, LWA_ALPHA}},
-        {"stale key at 255 becomes plain", STALE_KEY, 255, {false, 0, 0, 0}},
-        {"self-drawn at 128 untouched", SELF_DRAWN, 128, {true, 0, 0, 0}},
-        {"self-drawn at 255 untouched", SELF_DRAWN, 255, {true, 0, 0, 0}},
+        {"plain at 128", PLAIN, {128}, {true, 128, 0, LWA_ALPHA}},
+        {"plain at 0", PLAIN, {0}, {true, 0, 0, LWA_ALPHA}},
+        {"plain at 255 stays plain", PLAIN, {255}, {false, 0, 0, 0}},
+        {"plain given back", PLAIN, {128, 255}, {false, 0, 0, 0}},
+        {"own alpha at 128", OWN_ALPHA, {128}, {true, 128, 0, LWA_ALPHA}},
+        {"own alpha at 255 untouched", OWN_ALPHA, {255}, {true, 200, 0, LWA_ALPHA}},
+        {"own alpha given back", OWN_ALPHA, {128, 255}, {true, 200, 0, LWA_ALPHA}},
+        {"own alpha given back after two levels", OWN_ALPHA, {128, 60, 255}, {true, 200, 0, LWA_ALPHA}},
+        {"own key at 128", OWN_KEY, {128}, {true, 128, KEY, BOTH}},
+        {"own key at 255 untouched", OWN_KEY, {255}, {true, 255, KEY, LWA_COLORKEY}},
+        {"own key given back", OWN_KEY, {128, 255}, {true, 255, KEY, LWA_COLORKEY}},
+        {"own key and alpha given back", KEY_AND_ALPHA, {128, 255}, {true, 200, KEY, BOTH}},
+        {"black key at 128", BLACK_KEY, {128}, {true, 128, 0, BOTH}},
+        {"black key given back", BLACK_KEY, {128, 255}, {true, 255, 0, LWA_COLORKEY}},
+        {"stale key at 128 is no key", STALE_KEY, {128}, {true, 128, 0, LWA_ALPHA}},
+        {"stale key given back its alpha", STALE_KEY, {128, 255}, {true, 200, 0, LWA_ALPHA}},
+        {"self-drawn at 128 untouched", SELF_DRAWN, {128}, {true, 0, 0, 0}},
+        {"self-drawn at 255 untouched", SELF_DRAWN, {255}, {true, 0, 0, 0}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -43,17 +51,22 @@ TEST_F(Transparency, ApplyLevelKeepsTheWindowsOwnColourKeyAndLeavesSelfDrawnWind
         case PLAIN: break;
         case OWN_ALPHA: fake::set_own_layered(w, 0, 200, LWA_ALPHA); break;
         case OWN_KEY: fake::set_own_layered(w, KEY, 255, LWA_COLORKEY); break;
+        case KEY_AND_ALPHA: fake::set_own_layered(w, KEY, 200, BOTH); break;
         case BLACK_KEY: fake::set_own_layered(w, 0, 255, LWA_COLORKEY); break;
         case STALE_KEY: fake::set_own_layered(w, KEY, 200, LWA_ALPHA); break;
         case SELF_DRAWN: SetWindowLongA(w, GWL_EXSTYLE, WS_EX_LAYERED); break;
         }
-        apply(w, c.level);
+        for (BYTE level : c.levels)
+            apply(w, level);
         fake::WindowState s = fake::window(w);
         EXPECT_EQ(s.layered, c.expect.layered);
         if (c.expect.layered && c.start != SELF_DRAWN)
             EXPECT_TRUE(has_alpha(w, c.expect.alpha, c.expect.key, c.expect.flags));
         if (c.start == SELF_DRAWN)
             EXPECT_FALSE(s.attributes_set);
+        // Once given back, or never changed, the window carries nothing of Lumivane's.
+        if (c.levels.back() == 255)
+            EXPECT_EQ(s.properties, 0);
     }
 }
 

@@ -9,6 +9,9 @@
 
 namespace fake {
 
+// The object id of a caret in window events (OBJID_CARET); the product never names it.
+const LONG CARET_OBJECT = -8;
+
 struct ProcessOptions {
     bool can_open = true;          // OpenProcess succeeds
     bool modules_readable = true;  // false: a process of the other bitness
@@ -17,8 +20,11 @@ struct ProcessOptions {
 
 struct WindowOptions {
     bool visible = true;
+    LONG style = 0;                // GWL_STYLE bits besides WS_VISIBLE (WS_POPUP, ...)
     LONG ex_style = 0;
     bool hung = false;             // its thread does not answer messages
+    HWND owner = nullptr;          // an owned window: top-level, destroyed with its owner
+    bool properties_refused = false;   // SetPropA fails on it (desktop heap exhausted)
 };
 
 struct WindowState {
@@ -30,7 +36,10 @@ struct WindowState {
     COLORREF key = 0;
     BYTE alpha = 0;
     DWORD flags = 0;
+    LONG style = 0;                // as GetWindowLongA(GWL_STYLE) answers
     int style_writes = 0;          // SetWindowLongA(GWL_EXSTYLE) calls that reached it
+    int attribute_writes = 0;      // SetLayeredWindowAttributes calls that reached it
+    int properties = 0;            // entries in its property list
 };
 
 struct Hook {
@@ -58,6 +67,9 @@ void exit_process(DWORD process_id);   // its windows go too
 bool process_exists(DWORD process_id);
 // A new top-level window, on top of the z-order, owned by the process's own thread.
 HWND add_window(DWORD process_id, const WindowOptions &options = {});
+// A child window (WS_CHILD) of parent, in parent's process and thread. EnumWindows does not
+// hand it out; it is destroyed with its parent, and visible only while its parent is.
+HWND add_child_window(HWND parent, const WindowOptions &options = {});
 void destroy_window(HWND window);
 void set_hung(HWND window, bool hung);
 // Sets layered attributes as the owning application itself would.
@@ -65,8 +77,10 @@ void set_own_layered(HWND window, COLORREF key, BYTE alpha, DWORD flags);
 WindowState window(HWND window);
 std::vector<HWND> top_level_windows();   // z-order, top first
 
-// Raises a window event as the given thread would (0: the window's own thread).
-void raise_event(DWORD event, HWND window, DWORD from_thread = 0);
+// Raises a window event as the given thread would (0: the window's own thread), for the
+// window itself or for another object of it (a caret: CARET_OBJECT).
+void raise_event(DWORD event, HWND window, DWORD from_thread = 0, LONG object_id = OBJID_WINDOW,
+                 LONG child_id = CHILDID_SELF);
 std::vector<Hook> active_hooks();
 
 // Settings files seen by ReadString/ReadInt/FileExists: key -> value, keys with colon.
@@ -101,5 +115,7 @@ void set_pointer(LONG x, LONG y, HWND under);
 std::vector<std::string> calls();
 void clear_calls();
 int open_handles();
+// How often OpenProcess was asked for this process: one per executable lookup.
+int lookups_of(DWORD process_id);
 
 }  // namespace fake

@@ -75,7 +75,9 @@ typedef struct _OSVERSIONINFOA {
 #define FALSE 0
 #define MAX_PATH 260
 
+#define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
+#define WS_CHILD 0x40000000L
 #define WS_EX_TOOLWINDOW 0x00000080L
 #define WS_EX_LAYERED 0x00080000L
 #define WS_POPUP 0x80000000L
@@ -100,6 +102,11 @@ typedef struct _OSVERSIONINFOA {
 #define EVENT_OBJECT_CREATE 0x8000
 #define WINEVENT_OUTOFCONTEXT 0x0000
 #define WINEVENT_SKIPOWNTHREAD 0x0001
+#define OBJID_WINDOW ((LONG)0x00000000)
+#define CHILDID_SELF 0
+
+// An atom passed where a name is expected: the atom in the low word, zero above.
+#define MAKEINTATOM(atom) ((LPSTR)(uintptr_t)((WORD)(atom)))
 
 #define IDC_ARROW ((LPSTR)(uintptr_t)32512)
 #define MB_ICONERROR 0x00000010L
@@ -114,6 +121,7 @@ HMODULE GetModuleHandleA(LPCSTR module_name);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL GetVersionExA(OSVERSIONINFOA *info);
+ATOM GlobalAddAtomA(LPCSTR name);
 
 // user32
 DWORD GetWindowThreadProcessId(HWND window, DWORD *process_id);
@@ -123,6 +131,9 @@ BOOL EnumWindows(WNDENUMPROC callback, LPARAM param);
 LONG GetWindowLongA(HWND window, int index);
 LONG SetWindowLongA(HWND window, int index, LONG value);
 BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
+BOOL SetPropA(HWND window, LPCSTR name, HANDLE data);
+HANDLE GetPropA(HWND window, LPCSTR name);
+HANDLE RemovePropA(HWND window, LPCSTR name);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                             UINT flags, UINT timeout_ms, PDWORD_PTR result);

@@ -1,0 +1,61 @@
+#include "matching.h"
+
+#include <string.h>
+
+#include "../common/exe_path.h"
+#include "../common/text.h"
+#include "settings.h"
+
+void read_folded_path(HWND window, char *path)
+{
+    get_exe_path(window, path);
+    fold(path);
+}
+
+int find_app_index(const char *folded_path)
+{
+    if (folded_path[0] == '\0')
+        return -1;
+    for (int i = 0; i < MAX_APPS; ++i) {
+        if (g_settings.app[i][0] != '\0' && strstr(folded_path, g_settings.app[i]))
+            return i;
+    }
+    return -1;
+}
+
+bool is_excluded(const char *folded_path)
+{
+    for (int i = 0; i < MAX_APPS; ++i) {
+        if (g_settings.exclude[i][0] != '\0' && strstr(folded_path, g_settings.exclude[i]))
+            return true;
+    }
+    return false;
+}
+
+Decision decide_path(const char *folded_path)
+{
+    Decision decision;
+    decision.app_index = find_app_index(folded_path);
+    decision.left_alone = folded_path[0] == '\0' || is_excluded(folded_path);
+    return decision;
+}
+
+const char *effective_rule(int app_index)
+{
+    return app_index >= 0 ? g_settings.rule[app_index] : g_settings.global_rule;
+}
+
+BYTE effective_level(int app_index)
+{
+    return level_byte(app_index >= 0 ? g_settings.level[app_index] : g_settings.global_level);
+}
+
+bool rule_is(const char *rule, const char *word)
+{
+    return strcmp(rule, word) == 0;
+}
+
+BYTE level_byte(int configured)
+{
+    return (BYTE)(configured & 0xFF);
+}

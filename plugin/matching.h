@@ -1,0 +1,31 @@
+// Which settings entry claims a window, and whether Lumivane may touch it at all.
+#pragma once
+#include <windows.h>
+
+// Looks up the executable path of window's process (EXE_PATH_SIZE bytes) and folds it.
+void read_folded_path(HWND window, char *path);
+
+// The first entry whose application fragment occurs in the folded path, or -1.
+int find_app_index(const char *folded_path);
+
+// True when one of the exclusion fragments occurs in the folded path.
+bool is_excluded(const char *folded_path);
+
+// What the settings make of one executable.
+struct Decision {
+    int app_index;     // the entry that claims it, or -1
+    bool left_alone;   // its path can't be read or an exclusion names it: never touched
+};
+
+Decision decide_path(const char *folded_path);
+
+// The rule word and level that decide a window with this app index: the entry's own,
+// or the global ones when no entry claims it (-1).
+const char *effective_rule(int app_index);
+BYTE effective_level(int app_index);
+
+// True when rule is exactly the rule word ("ALWAYS", "FOCUS", "MOVING").
+bool rule_is(const char *rule, const char *word);
+
+// The low 8 bits of a configured level: 300 applies as 44, -1 as 255.
+BYTE level_byte(int configured);

@@ -1,0 +1,53 @@
+// The other process of the conformance tests: the owner of a window whose property the test
+// sets, and the later process that reads the property back, as a shell's next run would.
+//
+//   conformance_helper window TITLE    opens a visible top-level window and runs until it is
+//                                      closed
+//   conformance_helper take HWND NAME  removes the property NAME (hex window handle) and
+//                                      exits with its value (0: none)
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_DESTROY)
+        PostQuitMessage(0);
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+static int own_window(const char *title)
+{
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = window_proc;
+    window_class.hInstance = GetModuleHandleA(NULL);
+    window_class.lpszClassName = "LumivaneConformanceOwner";
+    RegisterClassA(&window_class);
+    HWND window = CreateWindowExA(0, window_class.lpszClassName, title, WS_POPUP | WS_VISIBLE,
+                                  200, 200, 120, 90, NULL, NULL, window_class.hInstance, NULL);
+    if (!window)
+        return 2;
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0)
+        DispatchMessageA(&message);
+    return 0;
+}
+
+static int take_property(const char *handle, const char *name)
+{
+    HWND window = (HWND)(UINT_PTR)strtoull(handle, NULL, 16);
+    ATOM atom = GlobalAddAtomA(name);
+    if (!atom)
+        return 0;
+    return (int)(DWORD)(UINT_PTR)RemovePropA(window, MAKEINTATOM(atom));
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && strcmp(argv[1], "window") == 0)
+        return own_window(argv[2]);
+    if (argc == 4 && strcmp(argv[1], "take") == 0)
+        return take_property(argv[2], argv[3]);
+    return 2;
+}

@@ -1,0 +1,185 @@
+// Windows that have a translucency of their own: Lumivane records what a window had before
+// it first changes it, gives exactly that back, and leaves alone what it never changed.
+#include "../../plugin/exports.h"
+#include "desktop_fixture.h"
+
+namespace {
+
+const COLORREF KEY = 0x00FF00FF;
+const DWORD BOTH = LWA_COLORKEY | LWA_ALPHA;
+
+// One application's windows: an ordinary one, one at an alpha of its own and one with its
+// own colour key and alpha.
+struct AppWindows {
+    HWND plain, own_alpha, keyed;
+};
+
+}  // namespace
+
+class GivenBack : public Desktop {
+protected:
+    AppWindows open_app(const std::string &exe)
+    {
+        DWORD process = fake::add_process(exe);
+        AppWindows app = {fake::add_window(process), fake::add_window(process),
+                          fake::add_window(process)};
+        fake::set_own_layered(app.own_alpha, 0, 200, LWA_ALPHA);
+        fake::set_own_layered(app.keyed, KEY, 200, BOTH);
+        return app;
+    }
+
+    // Translucent at level: its own colour key kept, or as it had itself (level 255).
+    static ::testing::AssertionResult looks(const AppWindows &app, BYTE level)
+    {
+        bool own = level == 255;
+        for (auto check : {own ? ::testing::AssertionResult(is_plain(app.plain))
+                               : has_alpha(app.plain, level),
+                           has_alpha(app.own_alpha, own ? 200 : level),
+                           has_alpha(app.keyed, own ? 200 : level, KEY, BOTH)}) {
+            if (!check)
+                return check;
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    static ::testing::AssertionResult untouched(const AppWindows &app)
+    {
+        for (HWND w : {app.plain, app.own_alpha, app.keyed}) {
+            fake::WindowState s = fake::window(w);
+            if (writes(w) != 0 || s.properties != 0)
+                return ::testing::AssertionFailure() << "window " << w << " was changed";
+        }
+        return looks(app, 255);
+    }
+};
+
+TEST_F(GivenBack, AWindowsOwnAlphaComesBackUnderEveryRule)
+{
+    enum Action { START, TOGGLE, FOREGROUND_OTHER, FOREGROUND_SELF, MOVE_START, MOVE_END, QUIT };
+    struct Step {
+        Action action;
+        BYTE level;   // what the app's windows look like after it; 255: as they had it
+    };
+    struct Case {
+        const char *rule;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"always", {{START, 120}, {TOGGLE, 255}, {TOGGLE, 120}, {QUIT, 255}}},
+        {"focus",
+         {{START, 255}, {FOREGROUND_OTHER, 120}, {FOREGROUND_SELF, 255}, {FOREGROUND_OTHER, 120},
+          {TOGGLE, 255}, {TOGGLE, 255}, {FOREGROUND_OTHER, 120}, {QUIT, 255}}},
+        {"moving",
+         {{START, 255}, {MOVE_START, 120}, {MOVE_END, 255}, {MOVE_START, 120}, {TOGGLE, 255},
+          {TOGGLE, 255}, {MOVE_START, 120}, {QUIT, 255}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.rule);
+        SetUp();
+        fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                       full_keys({{"appname0", "fader"}, {"rule0", c.rule}, {"level0", "120"},
+                                  {"focuslevel", "255"}}));
+        AppWindows app = open_app("C:\\Apps\\fader.exe");
+        HWND other = app_window("C:\\Apps\\other.exe");
+        for (const Step &step : c.steps) {
+            SCOPED_TRACE(step.action);
+            switch (step.action) {
+            case START: ASSERT_EQ(beginPlugin(fake::plugin_module()), 0); break;
+            case TOGGLE: fake::broadcast("@LumivaneTog"); break;
+            case FOREGROUND_OTHER: fake::raise_event(EVENT_SYSTEM_FOREGROUND, other); break;
+            case FOREGROUND_SELF:
+                // Each of the app's windows comes forward in turn.
+                for (HWND w : {app.plain, app.own_alpha, app.keyed})
+                    fake::raise_event(EVENT_SYSTEM_FOREGROUND, w);
+                break;
+            case MOVE_START:
+            case MOVE_END:
+                for (HWND w : {app.plain, app.own_alpha, app.keyed})
+                    fake::raise_event(step.action == MOVE_START ? EVENT_SYSTEM_MOVESIZESTART
+                                                                : EVENT_SYSTEM_MOVESIZEEND,
+                                      w);
+                break;
+            case QUIT: endPlugin(fake::plugin_module()); break;
+            }
+            if (step.action == FOREGROUND_SELF) {
+                // The last one forward is as it had it; the others are at their level.
+                EXPECT_TRUE(has_alpha(app.plain, 120));
+                EXPECT_TRUE(has_alpha(app.own_alpha, 120));
+                EXPECT_TRUE(has_alpha(app.keyed, 200, KEY, BOTH));
+            } else {
+                EXPECT_TRUE(looks(app, step.level));
+            }
+        }
+        for (HWND w : {app.plain, app.own_alpha, app.keyed})
+            EXPECT_EQ(fake::window(w).properties, 0);
+    }
+}
+
+TEST_F(GivenBack, AWindowNoRuleNamesKeepsItsOwnLookThroughEverything)
+{
+    fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                   full_keys({{"appname0", "steady"}, {"rule0", "always"}, {"level0", "120"},
+                              {"appname1", "focal"}, {"rule1", "focus"}, {"level1", "90"},
+                              {"appname2", "mover"}, {"rule2", "moving"}, {"level2", "60"},
+                              {"appname3", "loner"}, {"rule3", "sometimes"}}));
+    AppWindows unnamed = open_app("C:\\Apps\\terminal.exe");
+    AppWindows no_rule = open_app("C:\\Apps\\loner.exe");
+    HWND steady = app_window("C:\\Apps\\steady.exe");
+    HWND focal = app_window("C:\\Apps\\focal.exe");
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    for (const AppWindows &app : {unnamed, no_rule}) {
+        for (HWND w : {app.plain, app.own_alpha, app.keyed}) {
+            fake::raise_event(EVENT_OBJECT_CREATE, w);
+            fake::raise_event(EVENT_SYSTEM_FOREGROUND, w);
+            fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, w);
+            fake::raise_event(EVENT_SYSTEM_MOVESIZEEND, w);
+        }
+    }
+    fake::raise_event(EVENT_SYSTEM_FOREGROUND, steady);
+    fake::broadcast("@LumivaneTog");
+    fake::broadcast("@LumivaneTog");
+    fake::raise_event(EVENT_SYSTEM_FOREGROUND, focal);
+    EXPECT_TRUE(has_alpha(steady, 120));
+    endPlugin(fake::plugin_module());
+    EXPECT_TRUE(untouched(unnamed));
+    EXPECT_TRUE(untouched(no_rule));
+    EXPECT_TRUE(is_plain(steady));
+}
+
+TEST_F(GivenBack, AWindowWhoseRecordCannotBeWrittenIsLeftAlone)
+{
+    use_settings({{"global", "always"}, {"globallevel", "100"}});
+    DWORD process = fake::add_process("C:\\Apps\\crowded.exe");
+    HWND plain = fake::add_window(process, {.properties_refused = true});
+    HWND own = fake::add_window(process, {.properties_refused = true});
+    fake::set_own_layered(own, 0, 200, LWA_ALPHA);
+    HWND fine = fake::add_window(process);
+    turn_on();
+    EXPECT_TRUE(is_plain(plain));
+    EXPECT_TRUE(has_alpha(own, 200));
+    EXPECT_EQ(writes(plain) + writes(own), 0);
+    EXPECT_TRUE(has_alpha(fine, 100));
+    turn_off();
+    EXPECT_TRUE(is_plain(plain));
+    EXPECT_TRUE(has_alpha(own, 200));
+    EXPECT_TRUE(is_plain(fine));
+}
+
+TEST_F(GivenBack, TheRecordOutlivesAReconfigureThatRemovesTheEntry)
+{
+    fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                   full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}}));
+    AppWindows app = open_app("C:\\Apps\\fader.exe");
+    HWND hidden = fake::add_window(fake::add_process("C:\\Apps\\fader.exe"), {.visible = false});
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    fake::raise_event(EVENT_OBJECT_CREATE, hidden);
+    EXPECT_TRUE(looks(app, 120));
+    EXPECT_TRUE(has_alpha(hidden, 120));
+
+    fake::set_file(PLUGIN_DIR + "Lumivane.rc", full_keys({}));
+    fake::reconfigure();
+    EXPECT_TRUE(looks(app, 120));   // a reconfigure changes no window at once
+    fake::broadcast("@LumivaneTog");
+    EXPECT_TRUE(looks(app, 255));
+    EXPECT_TRUE(is_plain(hidden));
+    endPlugin(fake::plugin_module());
+}

@@ -1,0 +1,123 @@
+// What a pass costs: each process looked up once, and no call for a window that already
+// looks as it should.
+#include <vector>
+
+#include "desktop_fixture.h"
+
+using PassCost = Desktop;
+
+namespace {
+
+std::vector<HWND> open_windows(DWORD process, int count)
+{
+    std::vector<HWND> windows;
+    for (int i = 0; i < count; ++i)
+        windows.push_back(fake::add_window(process));
+    return windows;
+}
+
+int total_writes(const std::vector<HWND> &windows)
+{
+    int total = 0;
+    for (HWND w : windows)
+        total += fake::window(w).style_writes + fake::window(w).attribute_writes;
+    return total;
+}
+
+}  // namespace
+
+TEST_F(PassCost, EveryPassLooksUpEachProcessOnce)
+{
+    use_settings({{"appname0", "busy"}, {"rule0", "always"}, {"level0", "100"},
+                  {"appname1", "quiet"}, {"rule1", "focus"}, {"level1", "150"}});
+    DWORD busy = fake::add_process("C:\\Apps\\busy.exe");
+    DWORD quiet = fake::add_process("C:\\Apps\\quiet.exe");
+    std::vector<HWND> busy_windows = open_windows(busy, 100);
+    std::vector<HWND> quiet_windows = open_windows(quiet, 40);
+
+    struct {
+        const char *pass;
+        void (*run)();
+    } passes[] = {
+        {"ALWAYS", [] { always_pass(); }},
+        {"FOCUS", [] { focus_pass(fake::shell_window()); }},
+        {"restore", [] { restore_pass(); }},
+    };
+    for (auto &pass : passes) {
+        SCOPED_TRACE(pass.pass);
+        int busy_before = fake::lookups_of(busy), quiet_before = fake::lookups_of(quiet);
+        pass.run();
+        EXPECT_EQ(fake::lookups_of(busy) - busy_before, 1);
+        EXPECT_EQ(fake::lookups_of(quiet) - quiet_before, 1);
+    }
+    // The passes did their work on every window.
+    for (HWND w : busy_windows)
+        EXPECT_TRUE(is_plain(w));
+    for (HWND w : quiet_windows)
+        EXPECT_TRUE(is_plain(w));
+    EXPECT_EQ(fake::open_handles(), 0);
+}
+
+TEST_F(PassCost, APassOverMoreProcessesThanItsTableHoldsStillReachesEveryWindow)
+{
+    use_settings({{"global", "always"}, {"globallevel", "90"}});
+    std::vector<DWORD> processes;
+    std::vector<HWND> windows;
+    for (int i = 0; i < 300; ++i) {
+        processes.push_back(fake::add_process("C:\\Apps\\many" + std::to_string(i) + ".exe"));
+        for (HWND w : open_windows(processes.back(), 3))
+            windows.push_back(w);
+    }
+    always_pass();
+    for (HWND w : windows)
+        EXPECT_TRUE(has_alpha(w, 90));
+    for (DWORD process : processes) {
+        EXPECT_GE(fake::lookups_of(process), 1);
+        EXPECT_LE(fake::lookups_of(process), 3);
+    }
+    restore_pass();
+    for (HWND w : windows)
+        EXPECT_TRUE(is_plain(w));
+}
+
+TEST_F(PassCost, WindowsThatAlreadyLookRightGetNoCalls)
+{
+    use_settings({{"global", "focus"}, {"globallevel", "200"}, {"focuslevel", "255"},
+                  {"appname0", "steady"}, {"rule0", "always"}, {"level0", "120"},
+                  {"appname1", "owner"}, {"rule1", "always"}, {"level1", "180"}});
+    std::vector<HWND> focused;
+    for (int i = 0; i < 10; ++i) {
+        DWORD process = fake::add_process("C:\\Apps\\app" + std::to_string(i) + ".exe");
+        for (HWND w : open_windows(process, 5))
+            focused.push_back(w);
+    }
+    std::vector<HWND> steady = open_windows(fake::add_process("C:\\Apps\\steady.exe"), 5);
+    // Already at the level its rule gives it, by its owner's own choice.
+    HWND own = app_window("C:\\Apps\\owner.exe");
+    fake::set_own_layered(own, 0, 180, LWA_ALPHA);
+
+    turn_on();
+    EXPECT_EQ(writes(own), 0);
+    EXPECT_EQ(fake::window(own).properties, 0);
+    int steady_writes = total_writes(steady);
+    always_pass();
+    EXPECT_EQ(total_writes(steady), steady_writes);
+
+    // A foreground change among windows already at their levels changes the two that differ:
+    // the old foreground window and the new one.
+    HWND first = focused[0], second = focused[17];
+    fake::raise_event(EVENT_SYSTEM_FOREGROUND, first);
+    int before = total_writes(focused);
+    fake::raise_event(EVENT_SYSTEM_FOREGROUND, second);
+    EXPECT_TRUE(has_alpha(first, 200));
+    EXPECT_TRUE(is_plain(second));
+    EXPECT_EQ(total_writes(focused) - before, 2 + 1);   // style and attributes, then style
+    before = total_writes(focused);
+    fake::raise_event(EVENT_SYSTEM_FOREGROUND, second);
+    EXPECT_EQ(total_writes(focused), before);
+
+    // Never changed, so nothing is given back to it.
+    turn_off();
+    EXPECT_TRUE(has_alpha(own, 180));
+    EXPECT_EQ(writes(own), 0);
+}
