@@ -22,7 +22,8 @@
 
 static int usage()
 {
-    std::fprintf(stderr, "usage: baseline.exe [--profile] [--hooks] on LEVEL | off | focus WINDOW LEVEL\n"
+    std::fprintf(stderr, "usage: baseline.exe [--profile] [--hooks] on LEVEL | off |"
+                         " focus WINDOW LEVEL\n"
                          "       baseline.exe [--hooks] --serve\n");
     return 2;
 }

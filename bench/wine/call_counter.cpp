@@ -22,6 +22,9 @@ const char *const FUNCTION_NAMES[SYSTEM_CALLS] = {
     "SendMessageTimeoutA",
     "SetWindowLongA",
     "SetLayeredWindowAttributes",
+    "GetPropA",
+    "SetPropA",
+    "RemovePropA",
 };
 
 }  // namespace
@@ -45,7 +48,8 @@ void print_call_counts(double ms_per_tick)
         if (calls == 0)
             continue;
         double ms = static_cast<double>(g_counts.ticks[function]) * ms_per_tick;
-        std::printf("  call %-28s %6d calls %10.3f ms %8.1f us/call\n", FUNCTION_NAMES[function],
-                    calls, ms, ms * 1000.0 / calls);
+        std::printf("  %s %-28s %6d calls %10.3f ms %8.1f us/call\n",
+                    function >= GET_PROP ? "price" : "call", FUNCTION_NAMES[function], calls, ms,
+                    ms * 1000.0 / calls);
     }
 }

@@ -18,6 +18,11 @@ enum SystemCall {
     SEND_MESSAGE_TIMEOUT,
     SET_WINDOW_LONG,
     SET_LAYERED_WINDOW_ATTRIBUTES,
+    // Not made by the passes: calls the plug-in makes for its records on the windows, made
+    // only to learn their price (see price_properties).
+    GET_PROP,
+    SET_PROP,
+    REMOVE_PROP,
     SYSTEM_CALLS
 };
 
@@ -32,7 +37,8 @@ extern bool g_timing_calls;
 
 LONGLONG performance_counter();
 void reset_call_counts();
-// One line per function called: name, calls, milliseconds in all, microseconds per call.
+// One line per function called: "call" (or "price" for the calls made only to learn their
+// price), name, calls, milliseconds in all, microseconds per call.
 void print_call_counts(double ms_per_tick);
 
 // Makes the call, counts it, and when timing adds its time to the function's total.
