@@ -7,7 +7,8 @@
 #   scripts/bench.sh
 #
 # Settings through the environment:
-#   LUMIVANE_BENCH_REPEATS   pairs measured per build, window count and pass (default 9)
+#   LUMIVANE_BENCH_REPEATS   pairs measured per build, window count and pass (default 15;
+#                            a run takes 6 to 10 minutes on two busy cores)
 #   LUMIVANE_BENCH_WINDOWS   window counts (default "50 200 500")
 #   LUMIVANE_BENCH_ARCHS     builds to measure (default "x64 x86"; x86 needs a kernel that
 #                            runs 32-bit code)

@@ -18,7 +18,7 @@
 set -euo pipefail
 
 arch=$1 build_dir=$2 work=$3
-repeats=${LUMIVANE_BENCH_REPEATS:-9}
+repeats=${LUMIVANE_BENCH_REPEATS:-15}
 counts=${LUMIVANE_BENCH_WINDOWS:-50 200 500}
 hooked=${LUMIVANE_BENCH_HOOKED:-0}
 inshell=${LUMIVANE_BENCH_INSHELL:-0}

@@ -126,8 +126,11 @@ where_time_goes() {
       }
     }' "$profile" "$relay" | sort -k2,2nr -k1,1 | awk '
     { if ($5 >= 0) { total += $5 / 1000; est = sprintf("%.1f", $5 / 1000) } else est = "-"
+      if ($4 != "-") base_total += $3 * $4 / 1000
       printf "    %-28s %9d %9d %9s %12s\n", $1, $2, $3, $4, est }
-    END { printf "    %-28s %9s %9s %9s %12.1f\n", "estimated from the calls", "", "", "", total }'
+    END { printf "    %-28s %9s %9s %9s %12.1f\n", "plug-in calls at these prices", "", "", "", total
+          printf "    %-28s %9s %9s %9s %12.1f\n", "baseline calls at these prices", "", "", "", base_total
+          printf "    %-28s %9s %9s %9s %12.3f\n", "ratio at these prices", "", "", "", total / base_total }'
 }
 
 echo
@@ -136,6 +139,8 @@ echo "(Wine's relay log of a shell of its own), the baseline's (its own counters
 echo "pass), what each call cost the baseline in that pass, and what the plug-in's calls would"
 echo "cost at that price. The window-property calls of the plug-in's records are priced by"
 echo "the profiled pass on every window it named, apart from the pass; \"-\": not priced."
+echo "The ratio at these prices is what the plug-in's calls would cost against the baseline's"
+echo "if every call cost what it did in that one pass: the pair ratio without the noise."
 for arch in "${archs[@]}"; do
   for pass in on off focus; do where_time_goes "$arch" $pass; done
 done
