@@ -104,7 +104,7 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
     if (!recorded) {
         // Without the query (Windows 2000) a window's own attributes can't be read: it is
         // recorded, and so given back, as an ordinary window.
-        record.layered = look.layered && query;
+        record.layered = look.layered && query != NULL;
         record.alpha = look.alpha;
         record.alpha_flag = (look.flags & LWA_ALPHA) != 0;
         if (!write_record(window, &record))

@@ -196,8 +196,9 @@ TEST(Conformance, HooksReceiveTheObjectAndChildIdOfEachEvent)
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window, CARET, CHILDID_SELF);
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZEEND, window, OBJID_WINDOW, 3);
-    EXPECT_EQ(g_objects, (std::vector<std::pair<LONG, LONG>>{
-                             {OBJID_WINDOW, CHILDID_SELF}, {CARET, CHILDID_SELF}, {OBJID_WINDOW, 3}}));
+    const std::vector<std::pair<LONG, LONG>> expected = {
+        {OBJID_WINDOW, CHILDID_SELF}, {CARET, CHILDID_SELF}, {OBJID_WINDOW, 3}};
+    EXPECT_EQ(g_objects, expected);
     UnhookWinEvent(hook);
     remove_window(window);
 }

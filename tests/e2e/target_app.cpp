@@ -112,8 +112,9 @@ bool open_window(const std::string &kind, const std::string &title)
 bool open_child(const std::string &parent_title, const std::string &title)
 {
     HWND parent = window_titled(parent_title);
-    HWND child = parent ? CreateWindowExA(0, "EDIT", title.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER,
-                                          10, 10, 200, 24, parent, NULL, GetModuleHandleA(NULL), NULL)
+    HWND child = parent ? CreateWindowExA(0, "EDIT", title.c_str(),
+                                          WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24,
+                                          parent, NULL, GetModuleHandleA(NULL), NULL)
                         : NULL;
     if (!child)
         return false;
