@@ -1,17 +1,22 @@
-// The system calls of the plug-in's ALWAYS pass and restore pass for every top-level window,
-// with no settings and no decisions: every visible window whose executable can be named gets
-// the level when turning on; every window whose executable can be named returns to opaque
-// when turning off. The plug-in's own limits and checks are copied, so that the calls are
-// the same ones, in the same order.
+// The system calls of the plug-in's passes for every top-level window, with no settings and
+// no decisions, each window looked at on its own: its executable is looked up anew and its
+// layered attributes are written whenever it gets a level below 255, as a pass that keeps
+// nothing between windows must. "on" gives every visible window whose executable can be
+// named LEVEL; "off" returns every window whose executable can be named to opaque; "focus"
+// gives every visible named window LEVEL, except the new foreground window, which becomes
+// opaque. The plug-in's own limits and checks are copied, so that the calls are the same
+// ones, in the same order.
 #include "baseline_pass.h"
 
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "call_counter.h"
 
+namespace {
 
 // The plug-in's limits: the path buffer it reads into, the time a window may take to answer.
 const DWORD PATH_SIZE = 50;
@@ -20,92 +25,65 @@ const UINT ANSWER_TIMEOUT_MS = 200;
 typedef BOOL(WINAPI *LayeredQueryFn)(HWND, COLORREF *, BYTE *, DWORD *);
 typedef BOOL(WINAPI *QueryImageNameFn)(HANDLE, DWORD, LPSTR, PDWORD);
 
-enum CallKind {
-    WINDOW_CHECKS,     // IsWindow, IsWindowVisible
-    EXE_LOOKUP,        // GetWindowThreadProcessId ... CloseHandle
-    STYLE_READ,        // GetWindowLongA
-    LAYERED_QUERY,     // GetLayeredWindowAttributes
-    ANSWER_CHECK,      // GetWindowThreadProcessId, SendMessageTimeoutA(WM_NULL)
-    STYLE_WRITE,       // SetWindowLongA
-    LAYERED_WRITE,     // SetLayeredWindowAttributes
-    CALL_KINDS
-};
-const char *const CALL_NAMES[CALL_KINDS] = {
-    "IsWindow/IsWindowVisible", "executable lookup", "GetWindowLongA",
-    "GetLayeredWindowAttributes", "SendMessageTimeoutA (answer check)", "SetWindowLongA",
-    "SetLayeredWindowAttributes"};
+enum PassKind { TURN_ON, TURN_OFF, FOCUS };
+const char *const PASS_NAMES[] = {"on", "off", "focus"};
 
 struct Pass {
-    bool turning_on;
+    PassKind kind;
     BYTE level;
+    HWND foreground;
     LayeredQueryFn layered_query;
     QueryImageNameFn query_image_name;
     int windows;
     int named;
-    int changed;
-    LONGLONG ticks[CALL_KINDS];
-    int calls[CALL_KINDS];
 };
 
 Pass g_pass;
 
-}  // namespace
-
-bool g_profiling;
-
-namespace {
-
-LONGLONG now()
-{
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart;
-}
-
-// Runs call; when profiling, adds its time to the kind's total.
-template <typename Call>
-auto timed(CallKind kind, Call call)
-{
-    if (!g_profiling)
-        return call();
-    LONGLONG start = now();
-    auto result = call();
-    g_pass.ticks[kind] += now() - start;
-    ++g_pass.calls[kind];
-    return result;
-}
-
 // The executable lookup: one module handle, a 50-byte name, the image name when the
-// modules cannot be read.
+// modules cannot be read (a 32-bit process looking at a 64-bit one).
 bool has_exe_path(HWND window)
 {
     DWORD process_id = 0;
-    GetWindowThreadProcessId(window, &process_id);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id);
+    counted(GET_WINDOW_THREAD_PROCESS_ID,
+            [&] { return GetWindowThreadProcessId(window, &process_id); });
+    HANDLE process = counted(OPEN_PROCESS, [&] {
+        return OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id);
+    });
     if (!process)
         return false;
     char path[PATH_SIZE] = "";
     HMODULE executable = NULL;
     DWORD needed = 0;
-    bool named = EnumProcessModules(process, &executable, sizeof executable, &needed) &&
-                 GetModuleFileNameExA(process, executable, path, PATH_SIZE);
+    bool named = counted(ENUM_PROCESS_MODULES, [&] {
+                     return EnumProcessModules(process, &executable, sizeof executable, &needed);
+                 }) &&
+                 counted(GET_MODULE_FILE_NAME_EX, [&] {
+                     return GetModuleFileNameExA(process, executable, path, PATH_SIZE);
+                 });
     if (!named && g_pass.query_image_name) {
         char full[MAX_PATH];
         DWORD size = MAX_PATH;
-        named = g_pass.query_image_name(process, 0, full, &size) && full[0] != '\0';
+        named = counted(QUERY_FULL_PROCESS_IMAGE_NAME,
+                        [&] { return g_pass.query_image_name(process, 0, full, &size); }) &&
+                full[0] != '\0';
     }
-    CloseHandle(process);
+    counted(CLOSE_HANDLE, [&] { return CloseHandle(process); });
     return named;
 }
 
 // Another thread's window must answer before its extended style is changed.
 bool window_answers(HWND window)
 {
-    if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
+    DWORD thread = counted(GET_WINDOW_THREAD_PROCESS_ID,
+                           [&] { return GetWindowThreadProcessId(window, NULL); });
+    if (thread == GetCurrentThreadId())
         return true;
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_TIMEOUT_MS,
-                               &result) != 0;
+    return counted(SEND_MESSAGE_TIMEOUT, [&] {
+               return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                          ANSWER_TIMEOUT_MS, &result);
+           }) != 0;
 }
 
 bool set_layered_style(HWND window, LONG ex_style, bool layered)
@@ -113,48 +91,69 @@ bool set_layered_style(HWND window, LONG ex_style, bool layered)
     LONG wanted = layered ? (ex_style | WS_EX_LAYERED) : (ex_style & ~WS_EX_LAYERED);
     if (wanted == ex_style)
         return true;
-    if (!timed(ANSWER_CHECK, [&] { return window_answers(window); }))
+    if (!window_answers(window))
         return false;
-    timed(STYLE_WRITE, [&] { return SetWindowLongA(window, GWL_EXSTYLE, wanted); });
+    counted(SET_WINDOW_LONG, [&] { return SetWindowLongA(window, GWL_EXSTYLE, wanted); });
     return true;
 }
 
 // The style and layered-attribute calls for one window, as the plug-in makes them.
 void give_level(HWND window, BYTE level)
 {
-    LONG ex_style = timed(STYLE_READ, [&] { return GetWindowLongA(window, GWL_EXSTYLE); });
+    LONG ex_style = counted(GET_WINDOW_LONG, [&] { return GetWindowLongA(window, GWL_EXSTYLE); });
     bool layered = (ex_style & WS_EX_LAYERED) != 0;
     COLORREF key = 0;
     DWORD flags = 0;
     bool has_key = false;
     if (g_pass.layered_query && layered) {
-        if (!timed(LAYERED_QUERY,
-                   [&] { return g_pass.layered_query(window, &key, NULL, &flags); }))
+        if (!counted(GET_LAYERED_WINDOW_ATTRIBUTES,
+                     [&] { return g_pass.layered_query(window, &key, NULL, &flags); }))
             return;
         has_key = (flags & LWA_COLORKEY) != 0;
     }
     if (level == 255 && !has_key) {
-        if (layered && set_layered_style(window, ex_style, false))
-            ++g_pass.changed;
+        if (layered)
+            set_layered_style(window, ex_style, false);
         return;
     }
     if (!set_layered_style(window, ex_style, true))
         return;
     DWORD mode = has_key ? LWA_COLORKEY | LWA_ALPHA : LWA_ALPHA;
-    timed(LAYERED_WRITE, [&] { return SetLayeredWindowAttributes(window, key, level, mode); });
-    ++g_pass.changed;
+    counted(SET_LAYERED_WINDOW_ATTRIBUTES,
+            [&] { return SetLayeredWindowAttributes(window, key, level, mode); });
+}
+
+// When profiling: the price of the window-property calls the plug-in makes to keep its
+// record of what a window had, under a property of the benchmark's own that is set and
+// removed again. Not part of the pass.
+void price_properties(HWND window)
+{
+    static ATOM atom;
+    if (!atom)
+        atom = GlobalAddAtomA("LumivaneBench.Price");
+    if (!atom)
+        return;
+    counted(GET_PROP, [&] { return GetPropA(window, MAKEINTATOM(atom)); });
+    HANDLE value = reinterpret_cast<HANDLE>(1);
+    counted(SET_PROP, [&] { return SetPropA(window, MAKEINTATOM(atom), value); });
+    counted(REMOVE_PROP, [&] { return RemovePropA(window, MAKEINTATOM(atom)); });
 }
 
 BOOL CALLBACK visit_window(HWND window, LPARAM)
 {
     ++g_pass.windows;
-    bool wanted = timed(WINDOW_CHECKS, [&] {
-        return IsWindow(window) && (!g_pass.turning_on || IsWindowVisible(window));
-    });
-    if (!wanted || !timed(EXE_LOOKUP, [&] { return has_exe_path(window); }))
+    if (!counted(IS_WINDOW, [&] { return IsWindow(window); }))
+        return TRUE;
+    if (g_pass.kind != TURN_OFF &&
+        !counted(IS_WINDOW_VISIBLE, [&] { return IsWindowVisible(window); }))
+        return TRUE;
+    if (!has_exe_path(window))
         return TRUE;
     ++g_pass.named;
-    give_level(window, g_pass.turning_on ? g_pass.level : 255);
+    bool opaque = g_pass.kind == TURN_OFF || (g_pass.kind == FOCUS && window == g_pass.foreground);
+    give_level(window, opaque ? 255 : g_pass.level);
+    if (g_profiling)
+        price_properties(window);
     return TRUE;
 }
 
@@ -167,6 +166,7 @@ const DWORD HOOKED_EVENTS[][2] = {
     {EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND},
 };
 HWINEVENTHOOK g_hooks[3];
+bool g_hooks_installed;
 
 void install_hooks()
 {
@@ -181,8 +181,6 @@ void remove_hooks()
         UnhookWinEvent(hook);
 }
 
-bool g_hooks_installed;
-
 template <typename Function>
 Function find_function(const char *module, const char *name)
 {
@@ -190,8 +188,40 @@ Function find_function(const char *module, const char *name)
         reinterpret_cast<void (*)(void)>(GetProcAddress(GetModuleHandleA(module), name)));
 }
 
+bool is_word(const char *command, const char *word)
+{
+    size_t length = std::strlen(word);
+    return std::strncmp(command, word, length) == 0 &&
+           (command[length] == '\0' || command[length] == '\n' || command[length] == '\r');
+}
+
+// Reads the command into g_pass.
+bool parse_command(const char *command)
+{
+    int level = 255;
+    if (std::sscanf(command, "on %d", &level) == 1) {
+        g_pass.kind = TURN_ON;
+    } else if (is_word(command, "off")) {
+        g_pass.kind = TURN_OFF;
+    } else if (std::strncmp(command, "focus ", 6) == 0) {
+        char *end = NULL;
+        unsigned long long handle = std::strtoull(command + 6, &end, 16);
+        if (end == command + 6 || std::sscanf(end, "%d", &level) != 1)
+            return false;
+        g_pass.kind = FOCUS;
+        g_pass.foreground = reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle));
+    } else {
+        return false;
+    }
+    if (g_pass.kind != TURN_OFF && (level < 0 || level > 254))
+        return false;
+    g_pass.level = static_cast<BYTE>(g_pass.kind == TURN_OFF ? 255 : level);
+    return true;
+}
+
 }  // namespace
 
+bool g_profiling;
 bool g_hooking;
 bool g_quiet;
 
@@ -204,51 +234,39 @@ bool run_pass(const char *command)
         g_pass.query_image_name =
             find_function<QueryImageNameFn>("kernel32.dll", "QueryFullProcessImageNameA");
     }
-    int level = 255;
-    if (std::sscanf(command, "on %d", &level) == 1 && level >= 0 && level <= 254)
-        g_pass.turning_on = true;
-    else if (std::strncmp(command, "off", 3) == 0 && (command[3] == '\0' || command[3] == '\n' || command[3] == '\r'))
-        g_pass.turning_on = false;
-    else
+    if (!parse_command(command))
         return false;
-    g_pass.level = static_cast<BYTE>(g_pass.turning_on ? level : 255);
-    g_pass.windows = g_pass.named = g_pass.changed = 0;
-    std::memset(g_pass.ticks, 0, sizeof g_pass.ticks);
-    std::memset(g_pass.calls, 0, sizeof g_pass.calls);
+    g_pass.windows = g_pass.named = 0;
+    reset_call_counts();
+    g_timing_calls = g_profiling;
 
     // The restore pass of the switch removes hooks that an earlier "on" installed.
-    if (g_hooking && !g_pass.turning_on && !g_hooks_installed) {
+    if (g_hooking && g_pass.kind == TURN_OFF && !g_hooks_installed) {
         install_hooks();
         g_hooks_installed = true;
     }
-    LONGLONG start = now();
-    if (g_hooking && g_pass.turning_on != g_hooks_installed) {
-        if (g_pass.turning_on)
+    LONGLONG start = performance_counter();
+    if (g_hooking && g_pass.kind != FOCUS && (g_pass.kind == TURN_ON) != g_hooks_installed) {
+        if (g_pass.kind == TURN_ON)
             install_hooks();
         else
             remove_hooks();
-        g_hooks_installed = g_pass.turning_on;
+        g_hooks_installed = g_pass.kind == TURN_ON;
     }
     EnumWindows(visit_window, 0);
-    LONGLONG end = now();
+    LONGLONG end = performance_counter();
 
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     double ms_per_tick = 1000.0 / static_cast<double>(frequency.QuadPart);
     if (g_quiet)
         return true;
-    std::printf("baseline %s %.3f ms windows %d named %d changed %d\n",
-                g_pass.turning_on ? "on" : "off", static_cast<double>(end - start) * ms_per_tick,
-                g_pass.windows, g_pass.named, g_pass.changed);
-    if (g_profiling) {
-        for (int kind = 0; kind < CALL_KINDS; ++kind) {
-            double kind_ms = static_cast<double>(g_pass.ticks[kind]) * ms_per_tick;
-            std::printf("  %-36s %5d calls %10.3f ms %8.1f us/call\n", CALL_NAMES[kind],
-                        g_pass.calls[kind], kind_ms,
-                        g_pass.calls[kind] ? kind_ms * 1000.0 / g_pass.calls[kind] : 0.0);
-        }
-    }
+    std::printf("baseline %s %.3f ms windows %d named %d styled %d attributes %d\n",
+                PASS_NAMES[g_pass.kind], static_cast<double>(end - start) * ms_per_tick,
+                g_pass.windows, g_pass.named, g_counts.calls[SET_WINDOW_LONG],
+                g_counts.calls[SET_LAYERED_WINDOW_ATTRIBUTES]);
+    if (g_profiling)
+        print_call_counts(ms_per_tick);
     std::fflush(stdout);
     return true;
 }
-

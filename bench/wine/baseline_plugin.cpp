@@ -4,9 +4,13 @@
 //
 //   BLACKBOX.EXE -time -exec @LumivaneBaseline on LEVEL
 //   BLACKBOX.EXE -time -exec @LumivaneBaseline off
+//   BLACKBOX.EXE -time -exec @LumivaneBaseline focus WINDOW LEVEL
+//
+// Its window is also focus_timer.exe's stopwatch on the shell's thread (stopwatch.h).
 #include <cstring>
 
 #include "baseline_pass.h"
+#include "stopwatch.h"
 
 namespace {
 
@@ -15,14 +19,27 @@ const UINT BB_REGISTERMESSAGE = 10001;
 const UINT BB_UNREGISTERMESSAGE = 10002;
 const UINT BB_BROADCAST = 10901;
 const char COMMAND[] = "@LumivaneBaseline ";
-const char CLASS_NAME[] = "LumivaneBaseline";
 
 UINT g_messages[] = {BB_BROADCAST, 0};
 HWND g_shell;
 HWND g_window;
 
+// The timer creates the event before it posts the first message.
+void signal_stopwatch()
+{
+    static HANDLE event;
+    if (!event)
+        event = OpenEventA(EVENT_MODIFY_STATE, FALSE, STOPWATCH_EVENT);
+    if (event)
+        SetEvent(event);
+}
+
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
+    if (message == STOPWATCH_MESSAGE) {
+        signal_stopwatch();
+        return 0;
+    }
     if (message != BB_BROADCAST)
         return DefWindowProcA(window, message, wparam, lparam);
     const char *command = reinterpret_cast<const char *>(lparam);
@@ -49,13 +66,13 @@ extern "C" __declspec(dllexport) int beginPlugin(HINSTANCE module)
     WNDCLASSA window_class = {};
     window_class.lpfnWndProc = window_proc;
     window_class.hInstance = module;
-    window_class.lpszClassName = CLASS_NAME;
+    window_class.lpszClassName = STOPWATCH_WINDOW_CLASS;
     if (!RegisterClassA(&window_class))
         return 1;
-    g_window = CreateWindowExA(WS_EX_TOOLWINDOW, CLASS_NAME, NULL, WS_POPUP, 0, 0, 0, 0, NULL,
-                               NULL, module, NULL);
+    g_window = CreateWindowExA(WS_EX_TOOLWINDOW, STOPWATCH_WINDOW_CLASS, NULL, WS_POPUP, 0, 0, 0,
+                               0, NULL, NULL, module, NULL);
     if (!g_window) {
-        UnregisterClassA(CLASS_NAME, module);
+        UnregisterClassA(STOPWATCH_WINDOW_CLASS, module);
         return 1;
     }
     SendMessageA(g_shell, BB_REGISTERMESSAGE, reinterpret_cast<WPARAM>(g_window),
@@ -68,7 +85,7 @@ extern "C" __declspec(dllexport) void endPlugin(HINSTANCE module)
     SendMessageA(g_shell, BB_UNREGISTERMESSAGE, reinterpret_cast<WPARAM>(g_window),
                  reinterpret_cast<LPARAM>(g_messages));
     DestroyWindow(g_window);
-    UnregisterClassA(CLASS_NAME, module);
+    UnregisterClassA(STOPWATCH_WINDOW_CLASS, module);
 }
 
 extern "C" __declspec(dllexport) LPCSTR pluginInfo(int)
