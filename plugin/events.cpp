@@ -53,7 +53,8 @@ struct FocusPass {
 static BOOL CALLBACK focus_window(HWND window, LPARAM data)
 {
     FocusPass *pass = (FocusPass *)data;
-    if (!IsWindow(window) || !IsWindowVisible(window))
+    // IsWindowVisible answers FALSE for a window that is gone as well.
+    if (!IsWindowVisible(window))
         return TRUE;
     Decision decision = decide_window(window, &pass->lookups);
     if (!decision.left_alone && rule_is(effective_rule(decision.app_index), "FOCUS")) {

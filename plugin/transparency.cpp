@@ -82,26 +82,33 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
     remove_record(window);
 }
 
-void give_level(HWND window, BYTE level, LayeredQueryFn query)
+// Level 255 for a window whose record has just been read.
+static void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record)
 {
     Look look;
-    if (!read_look(window, query, &look))
-        return;
+    if (read_look(window, query, &look))
+        give_back(window, &look, record);
+}
+
+void give_level(HWND window, BYTE level, LayeredQueryFn query)
+{
     WindowRecord record;
-    bool recorded = read_record(window, &record);
     if (level == 255) {
         // Without a record Lumivane never changed the window, or has given it back already.
-        if (recorded)
-            give_back(window, &look, &record);
+        if (read_record(window, &record))
+            give_back_recorded(window, query, &record);
         return;
     }
 
+    Look look;
+    if (!read_look(window, query, &look))
+        return;
     DWORD wanted_flags = (look.has_key ? LWA_COLORKEY : 0) | LWA_ALPHA;
     if (look.layered && query && look.alpha == level && look.flags == wanted_flags)
         return;
     if (!look.layered && !window_answers(window))
         return;
-    if (!recorded) {
+    if (!read_record(window, &record)) {
         // Without the query (Windows 2000) a window's own attributes can't be read: it is
         // recorded, and so given back, as an ordinary window.
         record.layered = look.layered && query != NULL;
@@ -127,10 +134,11 @@ struct Pass {
     PassLookups lookups;
 };
 
+// IsWindowVisible answers FALSE for a window that is gone as well.
 static BOOL CALLBACK always_window(HWND window, LPARAM data)
 {
     Pass *pass = (Pass *)data;
-    if (!IsWindow(window) || !IsWindowVisible(window))
+    if (!IsWindowVisible(window))
         return TRUE;
     Decision decision = decide_window(window, &pass->lookups);
     if (!decision.left_alone && rule_is(effective_rule(decision.app_index), "ALWAYS"))
@@ -146,7 +154,7 @@ static BOOL CALLBACK restore_window(HWND window, LPARAM data)
     if (!IsWindow(window) || !read_record(window, &record))
         return TRUE;
     if (!decide_window(window, &pass->lookups).left_alone)
-        give_level(window, 255, pass->query);
+        give_back_recorded(window, pass->query, &record);
     return TRUE;
 }
 

@@ -91,6 +91,16 @@ TEST(Conformance, ClearingTheLayeredStyleForgetsTheAttributes)
     remove_window(window);
 }
 
+// The passes rely on this to skip a window that went between enumeration and use.
+TEST(Conformance, AWindowThatIsGoneIsNeitherAWindowNorVisible)
+{
+    HWND window = make_window(0, true);
+    ASSERT_TRUE(IsWindowVisible(window));
+    remove_window(window);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(IsWindowVisible(window));
+}
+
 TEST(Conformance, ModuleFileNameIsCutToSizeLessOneAndTerminated)
 {
     std::string exe;
