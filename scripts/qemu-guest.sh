@@ -14,6 +14,7 @@
 #                          this script exits 124
 # LUMIVANE_GUEST_MEMORY    the guest's memory (default 4G)
 # LUMIVANE_GUEST_CPUS      its processors (default 2)
+# LUMIVANE_GUEST_CONSOLE   a file that keeps the guest's console (kernel and start-up messages)
 # LUMIVANE_TIME_SCALE      handed to COMMAND; when unset the guest sets it (5 when emulated),
 #                          and the live tests allow that many times longer for each wait
 #
@@ -174,6 +175,7 @@ else
 fi
 
 run=$(mktemp -d "${TMPDIR:-/tmp}/lumivane-guest.XXXXXX")
+console=${LUMIVANE_GUEST_CONSOLE:-$run/console.log}
 qemu_job=
 cleanup() {
     [ -z "$qemu_job" ] || kill "$qemu_job" 2>/dev/null || true
@@ -195,7 +197,7 @@ timeout --foreground -k 30 "$guest_timeout" qemu-system-x86_64 \
     "${accel[@]}" -smp "$cpus" -m "$memory" \
     -kernel "$cache/vmlinuz" -initrd "$cache/initramfs.gz" \
     -append "console=ttyS0 quiet panic=-1 mitigations=off" \
-    -serial "file:$run/console.log" \
+    -serial "file:$console" \
     -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
     -virtfs "local,path=$run/request,mount_tag=request,security_model=none" \
     -device virtio-serial-pci \
@@ -220,7 +222,7 @@ show_console() {
     say "QEMU said:"
     sed 's/^/  /' "$run/qemu.log" >&2
     say "the guest's console ended with:"
-    tail -n 40 "$run/console.log" | sed 's/^/  /' >&2
+    tail -n 40 "$console" | sed 's/^/  /' >&2
 }
 if [ -n "$interrupted" ]; then
     say "interrupted; the guest was stopped"
