@@ -1,5 +1,6 @@
 // The Blackbox shell's exports that the plug-in uses. They live in BLACKBOX.EXE and are
-// imported by their undecorated names when the plug-in's DLL is loaded.
+// imported by name when the plug-in's DLL is loaded: the four cdecl functions undecorated,
+// GetBlackboxPath as _GetBlackboxPath@8 on x86 and undecorated on x64 (plugin/CMakeLists.txt).
 #pragma once
 #include <windows.h>
 

@@ -38,23 +38,47 @@ dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i3
 # multi-arch pairs cannot be installed; taking the release's own versions for both
 # architectures (-t CODENAME) gives a matching set. Each try updates again first.
 . /etc/os-release
+# wine32:i386 goes first, so that the amd64 libraries it pairs with are chosen to match it.
 install_all() {
-  if [ ${#missing[@]} -gt 0 ]; then apt-get install -y -qq "$@" "${missing[@]}" >/dev/null || return 1; fi
   if [ ${#lean_missing[@]} -gt 0 ]; then
     apt-get install -y -qq --no-install-recommends "$@" "${lean_missing[@]}" >/dev/null || return 1
   fi
+  if [ ${#missing[@]} -gt 0 ]; then apt-get install -y -qq "$@" "${missing[@]}" >/dev/null || return 1; fi
+}
+# Installed amd64 halves of multi-arch pairs that are newer than every i386 half apt can see:
+# they came from the index that could not be read, and block their i386 twins.
+unpaired_amd64() {
+  local pairs
+  pairs=$(dpkg-query -W -f='${Package} ${Version} ${Multi-Arch} ${Architecture}\n' |
+    awk '$3 == "same" && $4 == "amd64" {print $1, $2}')
+  # One look-up for all of them: "name:i386" then its candidate version.
+  apt-cache policy $(awk '{print $1 ":i386"}' <<<"$pairs") 2>/dev/null |
+    awk '/^[^ ].*:$/ {name = substr($1, 1, length($1) - 1); sub(/:i386$/, "", name)}
+         /^  Candidate:/ && $2 != "(none)" {print name, $2}' |
+    while read -r name candidate; do
+      version=$(awk -v n="$name" '$1 == n {print $2}' <<<"$pairs")
+      dpkg --compare-versions "$version" gt "$candidate" && echo "$name/$VERSION_CODENAME"
+    done
 }
 update_and_install() {
   local log=/tmp/lumivane-apt-update.log
   apt-get update -qq >"$log" 2>&1 || true
   if ! grep -q '^E:' "$log"; then
-    install_all && return 0
-    return 1
+    install_all
+    return
   fi
   echo "install-deps: apt-get update could not read every index:" >&2
   grep -E '^(E|Err):' "$log" >&2
   install_all && return 0
   echo "install-deps: installing from the $VERSION_CODENAME release's own versions" >&2
+  install_all -t "$VERSION_CODENAME" && return 0
+  local unpaired
+  unpaired=$(unpaired_amd64)
+  [ -n "$unpaired" ] || return 1
+  echo "install-deps: taking these back to their $VERSION_CODENAME versions to pair them:" $unpaired >&2
+  # shellcheck disable=SC2086
+  apt-get install -y -qq --no-install-recommends --allow-downgrades -t "$VERSION_CODENAME" \
+    $unpaired >/dev/null || return 1
   install_all -t "$VERSION_CODENAME"
 }
 for attempt in 1 2 3 4 5; do

@@ -3,9 +3,12 @@
 #   cmake -DOBJDUMP=... -DPE_FILE=... -DMACHINE=i386|x86-64 [expectations] -P check_pe.cmake
 # Lists are comma-separated. Expectations, each optional:
 #   SUBSYSTEM=n             the PE subsystem number (2 GUI, 3 console)
-#   EXPORTS=a,b             exactly these exports, by name, undecorated
+#   EXPORTS=a,b             exactly these exports, by name, undecorated unless listed decorated
 #   ALLOWED_DLLS=a,b        the only DLLs it may import from (compared ignoring case)
-#   IMPORTS_FROM=dll        with IMPORTED_NAMES=a,b: exactly these functions are imported from dll
+#   IMPORTS_FROM=dll        with IMPORTED_NAMES=a,b: exactly these functions are imported from dll,
+#                           undecorated unless listed decorated
+#   EXPORTER=file           with IMPORTS_FROM: every name imported from that DLL is exported,
+#                           letter for letter, by this PE file (the loader's own rule)
 #   BOUND_AT_RUN_TIME=a,b   functions that must not appear in the import table
 #   BOUND_AT_RUN_TIME_IN=d  directories whose sources bind functions through
 #                           find_system_function(module, "Name"); those names are added to the above
@@ -34,11 +37,16 @@ function(comma_list out text)
 endfunction()
 
 # Names as the linker may decorate them on x86: a leading underscore (cdecl), a trailing @<bytes>
-# (stdcall), a leading ? (C++). Sets <out> to the plain name and fails when it differs.
-function(plain_names out what names)
+# (stdcall), a leading ? (C++). Sets <out> to the plain name and fails when it differs, unless
+# the name is one of <expected> exactly as it stands.
+function(plain_names out what names expected)
   set(plain "")
   set(found "")
   foreach(name IN LISTS names)
+    if(name IN_LIST expected)
+      list(APPEND plain "${name}")
+      continue()
+    endif()
     string(REGEX REPLACE "^[_?@]+|@[0-9]*$" "" bare "${name}")
     if(NOT bare STREQUAL name)
       list(APPEND found "${what}: '${name}' is decorated")
@@ -100,7 +108,7 @@ endif()
 # name counts as its plain one, so a wrong calling convention reads as that and nothing else.
 if(DEFINED EXPORTS)
   comma_list(expected_exports "${EXPORTS}")
-  plain_names(plain "exports" "${pe_exports}")
+  plain_names(plain "exports" "${pe_exports}" "${expected_exports}")
   list(APPEND failures ${decoration_failures})
   compare_sets("exports" "${plain}" "${expected_exports}")
   list(APPEND failures ${compare_failures})
@@ -138,11 +146,23 @@ if(DEFINED IMPORTS_FROM)
       list(APPEND names "${CMAKE_MATCH_2}")
     endif()
   endforeach()
-  comma_list(expected_names "${IMPORTED_NAMES}")
-  plain_names(plain "imports from ${IMPORTS_FROM}" "${names}")
-  list(APPEND failures ${decoration_failures})
-  compare_sets("imports from ${IMPORTS_FROM}" "${plain}" "${expected_names}")
-  list(APPEND failures ${compare_failures})
+  if(DEFINED IMPORTED_NAMES)
+    comma_list(expected_names "${IMPORTED_NAMES}")
+    plain_names(plain "imports from ${IMPORTS_FROM}" "${names}" "${expected_names}")
+    list(APPEND failures ${decoration_failures})
+    compare_sets("imports from ${IMPORTS_FROM}" "${plain}" "${expected_names}")
+    list(APPEND failures ${compare_failures})
+  endif()
+  if(DEFINED EXPORTER)
+    set(imported_names "${names}")
+    read_pe("${OBJDUMP}" "${EXPORTER}")
+    get_filename_component(exporter_name "${EXPORTER}" NAME)
+    foreach(name IN LISTS imported_names)
+      if(NOT name IN_LIST pe_exports)
+        fail("imports from ${IMPORTS_FROM}: ${name} is not exported by ${exporter_name}")
+      endif()
+    endforeach()
+  endif()
 endif()
 
 # Functions that must not be in the import table: the K32* ones exist only from Windows 7 on, and
