@@ -73,6 +73,7 @@ fetch_kernel() {
         return
     fi
     local package download_log=$cache/download.log
+    say "downloading Debian's kernel package into $cache"
     for attempt in 1 2; do
         package=$(kernel_package_name)
         if [ -n "$package" ] && (cd "$cache" && apt-get download -q -o APT::Sandbox::User=root \
