@@ -1,38 +1,62 @@
 #!/usr/bin/env bash
 # The live demo: Lumivane at work in our minimal shell under Wine, checked step by step.
 #
-#   scripts/demo.sh              on a private X display (Xvfb) with the xcompmgr compositor
-#   scripts/demo.sh --display    on the caller's own DISPLAY
+#   scripts/demo.sh [--arch x86|x64] [--display]
+#     --arch       the build to run: x86, the main deliverable, where this machine runs 32-bit
+#                  code (under 32-bit Wine), x64 where it does not; the choice is said at start
+#     --display    on the caller's own DISPLAY instead of a private X display (Xvfb) with the
+#                  xcompmgr compositor
 #
-# Installs what is missing, builds the x64 programs (in LUMIVANE_BUILD_DIR, default
-# build/win64), and stages BLACKBOX.EXE with Lumivane.dll and the sample settings
-# examples/Lumivane.rc in a fresh folder. Sample applications under the names those
-# settings use then play a short story: start-up, a change of the window in front, a move,
-# "@LumivaneTog" off and on, a reconfigure with an edited level, and quit. After each step
-# a table read back from the live windows is compared with what the settings say, and a
-# screenshot of the screen goes to demo-out/. Peekster names the window under the pointer.
-# Exits non-zero, naming the step, when a window does not look as the settings say.
+# Installs what is missing, builds that architecture's programs (in LUMIVANE_BUILD_DIR,
+# default build/win32 or build/win64), and stages BLACKBOX.EXE with Lumivane.dll and the
+# sample settings examples/Lumivane.rc in a fresh folder. Sample applications under the
+# names those settings use then play a short story: start-up, a change of the window in
+# front, a move, "@LumivaneTog" off and on, a reconfigure with an edited level, and quit.
+# After each step a table read back from the live windows, headed by the build that ran, is
+# compared with what the settings say, and a screenshot of the screen goes to demo-out/.
+# Peekster names the window under the pointer. Exits non-zero, naming the step, when a
+# window does not look as the settings say.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-build=${LUMIVANE_BUILD_DIR:-$root/build/win64}
 out=$root/demo-out
 run=$out/run
 SETTLE_MS=10000
-# Where the staged programs live, as Windows and as Linux see it. A short path: the
-# plug-in matches names within the first 49 characters of an executable's path.
+# Where the staged programs live, as Windows sees it. A short path: the plug-in matches
+# names within the first 49 characters of an executable's path.
 STAGE='C:\lumivane-demo'
+
+own_display=1
+arch=
+while [ $# -gt 0 ]; do
+    case $1 in
+    --display)
+        own_display=0
+        [ -n "${DISPLAY:-}" ] || { echo "demo: --display needs DISPLAY to be set" >&2; exit 2; }
+        ;;
+    --arch)
+        [ "${2:-}" = x86 ] || [ "${2:-}" = x64 ] || { echo "demo: --arch takes x86 or x64" >&2; exit 2; }
+        arch=$2
+        shift
+        ;;
+    *) echo "usage: $0 [--arch x86|x64] [--display]" >&2; exit 2 ;;
+    esac
+    shift
+done
+if [ -z "$arch" ]; then
+    if scripts/can-run-x86.sh; then
+        arch=x86
+        echo "== running the x86 build, the main deliverable"
+    else
+        arch=x64
+        echo "== running the x64 build: this machine's kernel cannot run 32-bit code, so the" \
+            "x86 build cannot run under Wine here (scripts/demo.sh --arch x86 to try anyway)"
+    fi
+fi
+preset=$([ "$arch" = x86 ] && echo win32 || echo win64)
+build=${LUMIVANE_BUILD_DIR:-$root/build/$preset}
 prefix=$build/demo-wine/prefix
 stage=$prefix/drive_c/lumivane-demo
-
-case "${1:-}" in
-"") own_display=1 ;;
---display)
-    own_display=0
-    [ -n "${DISPLAY:-}" ] || { echo "demo: --display needs DISPLAY to be set" >&2; exit 2; }
-    ;;
-*) echo "usage: $0 [--display]" >&2; exit 2 ;;
-esac
 
 source demo/session.sh
 source demo/rules_model.sh
@@ -51,8 +75,8 @@ exec 9>"$out/.lock"
 flock -n 9 || fail "start-up" "another demo is running in $root"
 rm -rf "$run" "$out"/*.png
 mkdir -p "$run"
-echo "== building the x64 programs in $build"
-if ! { cmake --preset win64 -B "$build" &&
+echo "== building the $arch programs in $build"
+if ! { cmake --preset "$preset" -B "$build" &&
        cmake --build "$build" -j2 --target Lumivane Peekster BLACKBOX demo_tools; } \
        >"$run/build.log" 2>&1; then
     tail -n 30 "$run/build.log" >&2
@@ -187,6 +211,7 @@ check_step() {
     local looks status=0
     looks=$(win window_looks.exe "$SETTLE_MS" "${arguments[@]}" | tr -d '\r') || status=$?
     local format='   %-13s %-10s %-20s %-8s %-6s %-11s %-15s %s\n'
+    echo "   $arch build: BLACKBOX.EXE and Lumivane.dll from ${build#"$root"/}"
     # shellcheck disable=SC2059
     printf "$format" application window rule layered alpha "colour key" expected ""
     local index=0 handle layered alpha key verdict expected

@@ -54,6 +54,13 @@ start_session() {
     fi
     # What a session that was not stopped left behind.
     stop_pid "$state/xvfb.pid" Xvfb
+    # A prefix made before 32-bit Wine was installed has an empty syswow64, and no 32-bit
+    # program starts in it ("could not load kernel32.dll").
+    if [ -d /usr/lib/wine/i386-windows ] && [ -d "$prefix/drive_c/windows" ] &&
+        [ ! -e "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+        echo "wine-session: $prefix predates 32-bit Wine; making it anew" >&2
+        rm -rf "$prefix"
+    fi
     mkdir -p "$state" "$prefix"
     local display
     display=$(start_display)
@@ -67,9 +74,14 @@ start_session() {
     # either way. Started here, they write to the log; started by a test's first program,
     # they would inherit its output and hold it open (a reader would wait for ever).
     "$WINE" wineboot >"$state/wineboot.log" 2>&1
+    # A program that crashes gets a backtrace in the log and ends, instead of a crash dialog
+    # that would keep it (and whatever waits for it) alive.
+    "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >>"$state/wineboot.log" 2>&1
     # Later programs find the server through the prefix, so nothing else needs to be kept.
-    printf 'export WINEPREFIX=%q DISPLAY=%q WINEDEBUG=-all WINEDLLOVERRIDES=%q LUMIVANE_WINE_SESSION=1\n' \
-        "$prefix" "$display" "mscoree,mshtml="
+    : >"$state/loader.log"
+    printf 'export WINEPREFIX=%q DISPLAY=%q WINEDEBUG=-all WINEDLLOVERRIDES=%q LUMIVANE_WINE_SESSION=1 LUMIVANE_WINE_LOG=%q\n' \
+        "$prefix" "$display" "mscoree,mshtml=" "$state/loader.log"
 }
 
 # True while the process runs (a zombie waiting to be reaped counts as ended) and, when a

@@ -40,6 +40,14 @@ bool write_file(const std::string &path, const std::string &text)
     return bool(file);
 }
 
+long long file_size(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool same_text_ignoring_case(const std::string &a, const std::string &b)
 {
     return a.size() == b.size() && _stricmp(a.c_str(), b.c_str()) == 0;
@@ -151,6 +159,8 @@ void LiveDesktop::SetUp()
 {
     const char *directory = getenv("LUMIVANE_E2E_DIR");
     directory_ = with_backslash(directory && *directory ? directory : "C:\\e2e");
+    loader_log_ = path_from_environment("LUMIVANE_WINE_LOG");
+    loader_log_start_ = file_size(loader_log_);
     report_windows_version("");
     ASSERT_NO_FATAL_FAILURE(prepare_directory());
 }
@@ -189,11 +199,35 @@ void LiveDesktop::prepare_directory()
 void LiveDesktop::TearDown()
 {
     stop_host();
+    // Windows would have refused to load such a file; Wine loads it with a stub that crashes
+    // when called, so a warning is a failure even when nothing called it.
+    std::string unresolved = unresolved_imports();
+    EXPECT_TRUE(unresolved.empty()) << "the loader found imports that are not there:\n"
+                                    << unresolved;
     if (HasFailure() && host_)
         std::cout << host_->transcript();
     host_.reset();
     apps_.clear();
     report_windows_version("");
+}
+
+std::string LiveDesktop::unresolved_imports() const
+{
+    if (loader_log_.empty())
+        return std::string();
+    std::ifstream log(loader_log_, std::ios::binary);
+    log.seekg(loader_log_start_);
+    std::string found, line;
+    while (std::getline(log, line)) {
+        std::string lower = line;
+        for (char &c : lower)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        // Wine's own DLLs may lack what a Windows version would have; ours may not.
+        if (lower.find("no implementation for") != std::string::npos &&
+            lower.find("imported from l\"c:\\\\windows\\\\") == std::string::npos)
+            found += line + "\n";
+    }
+    return found;
 }
 
 // The plug-in restores the windows only when the host ends through -quit; anything left
@@ -211,6 +245,20 @@ void LiveDesktop::stop_host()
 void LiveDesktop::write_settings(const std::string &text)
 {
     ASSERT_TRUE(write_file(directory_ + "Lumivane.rc", text));
+}
+
+void LiveDesktop::install_plugin_in_own_folder()
+{
+    std::string folder = directory_ + "plugins\\Lumivane\\";
+    CreateDirectoryA((directory_ + "plugins").c_str(), NULL);
+    CreateDirectoryA(folder.c_str(), NULL);
+    for (const char *name : {"Lumivanerc", "Lumivane.rc"})
+        DeleteFileA((folder + name).c_str());
+    ASSERT_TRUE(MoveFileExA((directory_ + "Lumivane.dll").c_str(), (folder + "Lumivane.dll").c_str(),
+                            MOVEFILE_REPLACE_EXISTING))
+        << "cannot move the plug-in into " << folder << ", error " << GetLastError();
+    ASSERT_TRUE(write_file(directory_ + "plugins.rc",
+                           "# written by the live tests\nplugins\\Lumivane\\Lumivane.dll\n"));
 }
 
 void LiveDesktop::launch_host()
@@ -302,10 +350,15 @@ void LiveDesktop::start_host(int expected_result)
 }
 
 TargetApp &LiveDesktop::start_app(const std::string &name,
-                                  const std::vector<std::pair<std::string, std::string>> &windows)
+                                  const std::vector<std::pair<std::string, std::string>> &windows,
+                                  Bitness bitness)
 {
     std::string path = directory_ + name + ".EXE";
-    std::string target = path_from_environment("LUMIVANE_E2E_TARGET");
+    std::string target = path_from_environment(
+        bitness == Bitness::same ? "LUMIVANE_E2E_TARGET" : "LUMIVANE_E2E_OTHER_TARGET");
+    EXPECT_NE(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES)
+        << "no target app at '" << target << "': the tests of one build also start the other "
+        << "build's target app, so build both the win32 and the win64 preset";
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         EXPECT_TRUE(CopyFileA(target.c_str(), path.c_str(), FALSE)) << "cannot copy " << target;
     }

@@ -58,6 +58,10 @@ private:
     std::map<std::string, HWND> windows_;
 };
 
+// Which build of the target app a copy is made from: the one of the tests' own bitness, or
+// the other one (x64 apps for the x86 plug-in, x86 apps for the x64 plug-in).
+enum class Bitness { same, other };
+
 // A window and the look a step of a test expects of it.
 using Expectation = std::pair<HWND, ExpectedLook>;
 
@@ -66,8 +70,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Writes the plug-in's settings file Lumivane.rc beside it.
+    // Writes the plug-in's settings file Lumivane.rc beside it (in the shell's folder once
+    // the plug-in has been moved to a folder of its own).
     void write_settings(const std::string &text);
+    // Moves the plug-in into the shell's subfolder plugins\Lumivane, as users install it,
+    // and names it there in plugins.rc.
+    void install_plugin_in_own_folder();
 
     // Starts BLACKBOX.EXE in the test directory without waiting for anything.
     void launch_host();
@@ -88,7 +96,8 @@ protected:
     // Starts NAME.EXE, a copy of the target app, with windows (kind, title): kind is
     // "visible", "hidden" or "keyed".
     TargetApp &start_app(const std::string &name,
-                         const std::vector<std::pair<std::string, std::string>> &windows);
+                         const std::vector<std::pair<std::string, std::string>> &windows,
+                         Bitness bitness = Bitness::same);
 
     // True once every window looks as expected, polling up to timeout_ms; otherwise lists
     // each window's look against the expected one.
@@ -110,9 +119,13 @@ protected:
 private:
     void prepare_directory();
     void stop_host();
+    // Wine's warnings that an import of a program or DLL was not found, logged since SetUp.
+    std::string unresolved_imports() const;
     std::string label(HWND window) const;
 
     std::string directory_;
+    std::string loader_log_;
+    long long loader_log_start_ = 0;
     std::unique_ptr<ChildProcess> host_;
     std::vector<std::unique_ptr<TargetApp>> apps_;
 };

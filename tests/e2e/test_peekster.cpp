@@ -29,15 +29,20 @@ TEST_F(LiveDesktop, PeeksterPrintsThePointerAndTheExecutableUnderIt)
         CreateDirectoryA(made.c_str(), NULL);
         start = end + 1;
     }
+    // The third app is of the other bitness: on 64-bit Windows the x86 Peekster cannot read
+    // a 64-bit process's modules and names its image instead.
     struct Case {
         std::string name;
         size_t min_length;
-    } cases[] = {{"POINTED", 0}, {deep + "\\LONGNAMED", 61}};
+        Bitness bitness;
+    } cases[] = {{"POINTED", 0, Bitness::same},
+                 {deep + "\\LONGNAMED", 61, Bitness::same},
+                 {"OTHERKIND", 0, Bitness::other}};
 
     std::string peekster = directory() + "Peekster.exe";
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        TargetApp &app = start_app(c.name, {{"visible", "main"}});
+        TargetApp &app = start_app(c.name, {{"visible", "main"}}, c.bitness);
         ASSERT_FALSE(HasFailure());
         ASSERT_GE(app.module().size(), c.min_length);
         HWND window = app.window("main");

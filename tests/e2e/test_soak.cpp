@@ -110,15 +110,17 @@ DWORD process_of(HWND window)
     return process_id;
 }
 
+// A named CALLBACK: on x86 a lambda would not be stdcall.
+BOOL CALLBACK collect_window(HWND window, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> top_level_windows()
 {
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM list) {
-            reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(collect_window, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
