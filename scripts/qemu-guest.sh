@@ -140,8 +140,10 @@ prepare_boot_files() {
     cp "$here/qemu-guest/init" "$work/initramfs/init"
     chmod 755 "$work/initramfs/init"
     collect_modules "$work/package/lib/modules" "$work/initramfs/modules"
-    (cd "$work/initramfs" && find . | cpio -o -H newc --quiet | gzip -1) >"$cache/initramfs.gz"
-    cp "$(find "$work/package/boot" -name 'vmlinuz-*' | head -n1)" "$cache/vmlinuz"
+    (cd "$work/initramfs" && find . | cpio -o -H newc --quiet | gzip -1) >"$work/initramfs.gz"
+    # Renamed into place, so that a guest starting meanwhile boots the old pair or the new.
+    mv -f "$(find "$work/package/boot" -name 'vmlinuz-*' | head -n1)" "$cache/vmlinuz"
+    mv -f "$work/initramfs.gz" "$cache/initramfs.gz"
     echo "$stamp" >"$cache/boot.stamp"
     rm -rf "$work"
 }
@@ -192,6 +194,8 @@ mkfifo "$run/stdout" "$run/stderr"
 cat "$run/stdout" &
 cat "$run/stderr" >&2 &
 
+say "running $1 in a guest ($([ "$time_scale" = 1 ] && echo KVM || echo emulated)," \
+    "$cpus processors, $memory, at most $guest_timeout s)"
 started=$(date +%s)
 timeout --foreground -k 30 "$guest_timeout" qemu-system-x86_64 \
     -nodefaults -no-user-config -display none -no-reboot \
