@@ -4,7 +4,7 @@
 #
 # 32-bit Wine (wine32:i386) runs the x86 deliverables live. Where this machine's kernel cannot
 # run 32-bit code, the x86 suite runs in a QEMU guest instead; its packages are installed
-# here too, and Debian's stock kernel is fetched into the build folder by scripts/qemu-x86.sh.
+# here too, and Debian's stock kernel is fetched into the build folder by scripts/qemu-guest.sh.
 set -euo pipefail
 
 packages=(

@@ -31,7 +31,11 @@ start_display() {
     Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$number_file" \
         >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
-    for _ in $(seq 100); do
+    # Ten seconds, times LUMIVANE_TIME_SCALE (1 to 100) where everything is slower: an
+    # emulated guest (scripts/qemu-guest.sh).
+    local scale=${LUMIVANE_TIME_SCALE:-1}
+    [[ $scale =~ ^([1-9][0-9]?|100)$ ]] || scale=1
+    for _ in $(seq $((100 * scale))); do
         if grep -q '^[0-9]' "$number_file"; then
             echo ":$(head -n1 "$number_file")"
             return

@@ -55,6 +55,16 @@ bool same_text_ignoring_case(const std::string &a, const std::string &b)
 
 }  // namespace
 
+DWORD time_scale()
+{
+    const char *text = getenv("LUMIVANE_TIME_SCALE");
+    if (!text)
+        return 1;
+    char *end = nullptr;
+    long scale = strtol(text, &end, 10);
+    return end != text && *end == '\0' && scale >= 1 && scale <= 100 ? (DWORD)scale : 1;
+}
+
 std::string settings_entry(int index, const std::string &app, const std::string &rule, int level)
 {
     std::string n = std::to_string(index);
