@@ -7,8 +7,8 @@
 #include <string>
 
 #include "../common/text.h"
+#include "../plugin/matching.h"
 #include "../plugin/settings.h"
-#include "../plugin/transparency.h"
 #include "fake_desktop.h"
 
 static void fill_worst_case_settings()

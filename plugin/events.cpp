@@ -1,8 +1,10 @@
 #include "events.h"
 
-#include "pass_lookups.h"
-#include "settings.h"
-#include "transparency.h"
+#include <windows.h>
+
+#include "matching.h"
+#include "passes.h"
+#include "window_look.h"
 
 bool g_effect_on;
 
@@ -15,6 +17,61 @@ static HWINEVENTHOOK s_movesize_hook;
 // restore pass's answer checks included. They must not make windows translucent again
 // behind the restore pass.
 static bool s_events_wanted;
+
+// Creation events come for every kind of object: child windows and controls, carets,
+// scroll bars. Rules speak only of top-level windows (owned pop-ups among them). Child
+// windows can be layered since Windows 8, so acting on a control's event would fade it a
+// second time inside its already translucent frame.
+static bool is_top_level_window(HWND window, LONG object_id, LONG child_id)
+{
+    return object_id == OBJID_WINDOW && child_id == CHILDID_SELF &&
+           (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0;
+}
+
+// True when window's rule is the given word and Lumivane may touch the window; app_index
+// receives the entry that claims it.
+static bool under_rule(HWND window, const char *word, int *app_index)
+{
+    Decision decision = decide_window(window);
+    *app_index = decision.app_index;
+    return !decision.left_alone && rule_is(effective_rule(decision.app_index), word);
+}
+
+static void give_window(HWND window, BYTE level)
+{
+    if (IsWindow(window))
+        give_level(window, level, layered_query());
+}
+
+static void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window,
+                                    LONG object_id, LONG child_id, DWORD, DWORD)
+{
+    if (!s_events_wanted)
+        return;
+    int index = -1;
+    switch (event) {
+    case EVENT_SYSTEM_FOREGROUND:
+        // The pass looks up every window itself, the new foreground window among them.
+        focus_pass(window);
+        break;
+    case EVENT_SYSTEM_MOVESIZESTART:
+        if (under_rule(window, "MOVING", &index))
+            give_window(window, effective_level(index));
+        break;
+    case EVENT_SYSTEM_MOVESIZEEND:
+        if (under_rule(window, "MOVING", &index))
+            give_window(window, 255);
+        break;
+    case EVENT_OBJECT_CREATE:
+        // Decided before the lookup, so the other objects cost nothing.
+        if (is_top_level_window(window, object_id, child_id) &&
+            under_rule(window, "ALWAYS", &index))
+            give_window(window, effective_level(index));
+        break;
+    default:
+        break;
+    }
+}
 
 // Out of context, the events arrive on the shell's thread inside its message loop, so the
 // plug-in needs no locks. Events that thread raises itself are skipped.
@@ -42,89 +99,4 @@ void turn_off(void)
     UnhookWinEvent(s_movesize_hook);
     restore_pass();
     g_effect_on = false;
-}
-
-struct FocusPass {
-    HWND foreground;
-    LayeredQueryFn query;
-    PassLookups lookups;
-};
-
-static BOOL CALLBACK focus_window(HWND window, LPARAM data)
-{
-    FocusPass *pass = (FocusPass *)data;
-    // IsWindowVisible answers FALSE for a window that is gone as well.
-    if (!IsWindowVisible(window))
-        return TRUE;
-    Decision decision = decide_window(window, &pass->lookups);
-    if (!decision.left_alone && rule_is(effective_rule(decision.app_index), "FOCUS")) {
-        BYTE level = window == pass->foreground ? level_byte(g_settings.focus_level)
-                                                : effective_level(decision.app_index);
-        give_level(window, level, pass->query);
-    }
-    return TRUE;
-}
-
-void focus_pass(HWND foreground)
-{
-    FocusPass pass;
-    pass.foreground = foreground;
-    pass.query = layered_query();
-    start_lookups(&pass.lookups);
-    EnumWindows(focus_window, (LPARAM)&pass);
-}
-
-// Creation events come for every kind of object: child windows and controls, carets,
-// scroll bars. Rules speak only of top-level windows (owned pop-ups among them). Child
-// windows can be layered since Windows 8, so acting on a control's event would fade it a
-// second time inside its already translucent frame.
-static bool is_top_level_window(HWND window, LONG object_id, LONG child_id)
-{
-    return object_id == OBJID_WINDOW && child_id == CHILDID_SELF &&
-           (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0;
-}
-
-// True when window's rule is the given word and Lumivane may touch the window; app_index
-// receives the entry that claims it.
-static bool under_rule(HWND window, const char *word, int *app_index)
-{
-    Decision decision = decide_window(window, NULL);
-    *app_index = decision.app_index;
-    return !decision.left_alone && rule_is(effective_rule(decision.app_index), word);
-}
-
-static void give_window(HWND window, BYTE level)
-{
-    if (IsWindow(window))
-        give_level(window, level, layered_query());
-}
-
-void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window, LONG object_id,
-                             LONG child_id, DWORD, DWORD)
-{
-    if (!s_events_wanted)
-        return;
-    int index = -1;
-    switch (event) {
-    case EVENT_SYSTEM_FOREGROUND:
-        // The pass looks up every window itself, the new foreground window among them.
-        focus_pass(window);
-        break;
-    case EVENT_SYSTEM_MOVESIZESTART:
-        if (under_rule(window, "MOVING", &index))
-            give_window(window, effective_level(index));
-        break;
-    case EVENT_SYSTEM_MOVESIZEEND:
-        if (under_rule(window, "MOVING", &index))
-            give_window(window, 255);
-        break;
-    case EVENT_OBJECT_CREATE:
-        // Decided before the lookup, so the other objects cost nothing.
-        if (is_top_level_window(window, object_id, child_id) &&
-            under_rule(window, "ALWAYS", &index))
-            give_window(window, effective_level(index));
-        break;
-    default:
-        break;
-    }
 }

@@ -6,12 +6,6 @@
 #include "../common/text.h"
 #include "settings.h"
 
-void read_folded_path(HWND window, char *path)
-{
-    get_exe_path(window, path);
-    fold(path);
-}
-
 int find_app_index(const char *folded_path)
 {
     if (folded_path[0] == '\0')
@@ -38,6 +32,21 @@ Decision decide_path(const char *folded_path)
     decision.app_index = find_app_index(folded_path);
     decision.left_alone = folded_path[0] == '\0' || is_excluded(folded_path);
     return decision;
+}
+
+Decision decide_process(DWORD process_id)
+{
+    char path[EXE_PATH_SIZE];
+    get_process_exe_path(process_id, path);
+    fold(path);
+    return decide_path(path);
+}
+
+Decision decide_window(HWND window)
+{
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    return decide_process(process_id);
 }
 
 const char *effective_rule(int app_index)

@@ -2,9 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// Looks up the executable path of window's process (EXE_PATH_SIZE bytes) and folds it.
-void read_folded_path(HWND window, char *path);
-
 // The first entry whose application fragment occurs in the folded path, or -1.
 int find_app_index(const char *folded_path);
 
@@ -18,6 +15,10 @@ struct Decision {
 };
 
 Decision decide_path(const char *folded_path);
+
+// Looks up the process's executable, folds it and decides.
+Decision decide_process(DWORD process_id);
+Decision decide_window(HWND window);
 
 // The rule word and level that decide a window with this app index: the entry's own,
 // or the global ones when no entry claims it (-1).

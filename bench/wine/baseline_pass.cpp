@@ -4,8 +4,8 @@
 // nothing between windows must. "on" gives every visible window whose executable can be
 // named LEVEL; "off" returns every window whose executable can be named to opaque; "focus"
 // gives every visible named window LEVEL, except the new foreground window, which becomes
-// opaque. The plug-in's own limits and checks are copied, so that the calls are the same
-// ones, in the same order.
+// opaque. The plug-in's limits come from its own headers; its checks are made the same way,
+// so that the calls are the same ones, in the same order.
 #include "baseline_pass.h"
 
 #include <psapi.h>
@@ -14,15 +14,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "../../common/exe_path.h"
+#include "../../plugin/window_look.h"
 #include "call_counter.h"
 
 namespace {
 
-// The plug-in's limits: the path buffer it reads into, the time a window may take to answer.
-const DWORD PATH_SIZE = 50;
-const UINT ANSWER_TIMEOUT_MS = 200;
-
-typedef BOOL(WINAPI *LayeredQueryFn)(HWND, COLORREF *, BYTE *, DWORD *);
 typedef BOOL(WINAPI *QueryImageNameFn)(HANDLE, DWORD, LPSTR, PDWORD);
 
 enum PassKind { TURN_ON, TURN_OFF, FOCUS };
@@ -52,14 +49,14 @@ bool has_exe_path(HWND window)
     });
     if (!process)
         return false;
-    char path[PATH_SIZE] = "";
+    char path[EXE_PATH_SIZE] = "";
     HMODULE executable = NULL;
     DWORD needed = 0;
     bool named = counted(ENUM_PROCESS_MODULES, [&] {
                      return EnumProcessModules(process, &executable, sizeof executable, &needed);
                  }) &&
                  counted(GET_MODULE_FILE_NAME_EX, [&] {
-                     return GetModuleFileNameExA(process, executable, path, PATH_SIZE);
+                     return GetModuleFileNameExA(process, executable, path, EXE_PATH_SIZE);
                  });
     if (!named && g_pass.query_image_name) {
         char full[MAX_PATH];

@@ -9,8 +9,10 @@
 
 #include "../../common/exe_path.h"
 #include "../../plugin/events.h"
+#include "../../plugin/matching.h"
+#include "../../plugin/passes.h"
 #include "../../plugin/settings.h"
-#include "../../plugin/transparency.h"
+#include "../../plugin/window_look.h"
 #include "fake_desktop.h"
 
 inline const std::string PLUGIN_DIR = "C:\\Blackbox\\plugins\\Lumivane\\";
@@ -49,11 +51,12 @@ protected:
         return fake::add_window(fake::add_process(exe, process), window);
     }
 
+    // What an event does with a window that its rule names: excluded windows and windows
+    // whose executable can't be read are left alone.
     static void apply(HWND window, BYTE level)
     {
-        char path[50];
-        read_folded_path(window, path);
-        apply_level(window, level, path);
+        if (IsWindow(window) && !decide_window(window).left_alone)
+            give_level(window, level, layered_query());
     }
 
     static bool is_plain(HWND window)

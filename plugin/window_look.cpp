@@ -1,11 +1,6 @@
-#include "transparency.h"
+#include "window_look.h"
 
 #include "../common/system_function.h"
-#include "pass_lookups.h"
-#include "window_record.h"
-
-// How long a window's thread may take to answer before the window is passed over.
-static const UINT ANSWER_TIMEOUT_MS = 200;
 
 // GetLayeredWindowAttributes is missing on Windows 2000, and its ordinal differs between
 // versions, so it is looked up by name.
@@ -63,8 +58,8 @@ static void set_attributes(HWND window, const Look *look, BYTE alpha, DWORD alph
     SetLayeredWindowAttributes(window, look->has_key ? look->key : 0, alpha, flags);
 }
 
-// Level 255: what the record says the window had. The record goes only once the window
-// has it back, so a hung window is given back at a later event or pass.
+// What the record says the window had. The record goes only once the window has it back,
+// so a hung window is given back at a later event or pass.
 static void give_back(HWND window, const Look *look, const WindowRecord *record)
 {
     if (record->layered) {
@@ -82,8 +77,7 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
     remove_record(window);
 }
 
-// Level 255 for a window whose record has just been read.
-static void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record)
+void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record)
 {
     Look look;
     if (read_look(window, query, &look))
@@ -120,58 +114,4 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
     if (!look.layered)
         SetWindowLongA(window, GWL_EXSTYLE, look.ex_style | WS_EX_LAYERED);
     SetLayeredWindowAttributes(window, look.has_key ? look.key : 0, level, wanted_flags);
-}
-
-void apply_level(HWND window, BYTE level, const char *folded_path)
-{
-    if (IsWindow(window) && !decide_path(folded_path).left_alone)
-        give_level(window, level, layered_query());
-}
-
-// What a pass carries from window to window.
-struct Pass {
-    LayeredQueryFn query;
-    PassLookups lookups;
-};
-
-// IsWindowVisible answers FALSE for a window that is gone as well.
-static BOOL CALLBACK always_window(HWND window, LPARAM data)
-{
-    Pass *pass = (Pass *)data;
-    if (!IsWindowVisible(window))
-        return TRUE;
-    Decision decision = decide_window(window, &pass->lookups);
-    if (!decision.left_alone && rule_is(effective_rule(decision.app_index), "ALWAYS"))
-        give_level(window, effective_level(decision.app_index), pass->query);
-    return TRUE;
-}
-
-// Only a window with a record has anything to be given back, so the others cost no lookup.
-static BOOL CALLBACK restore_window(HWND window, LPARAM data)
-{
-    Pass *pass = (Pass *)data;
-    WindowRecord record;
-    if (!IsWindow(window) || !read_record(window, &record))
-        return TRUE;
-    if (!decide_window(window, &pass->lookups).left_alone)
-        give_back_recorded(window, pass->query, &record);
-    return TRUE;
-}
-
-static void run_pass(WNDENUMPROC visit)
-{
-    Pass pass;
-    pass.query = layered_query();
-    start_lookups(&pass.lookups);
-    EnumWindows(visit, (LPARAM)&pass);
-}
-
-void always_pass(void)
-{
-    run_pass(always_window);
-}
-
-void restore_pass(void)
-{
-    run_pass(restore_window);
 }

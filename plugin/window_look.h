@@ -1,0 +1,21 @@
+// One window's layered look: giving it a level, and giving it back what it had.
+#pragma once
+#include <windows.h>
+
+#include "window_record.h"
+
+// How long a window's thread may take to answer before the window is passed over.
+enum { ANSWER_TIMEOUT_MS = 200 };
+
+// GetLayeredWindowAttributes, or NULL on a system without it (Windows 2000).
+typedef BOOL(WINAPI *LayeredQueryFn)(HWND window, COLORREF *key, BYTE *alpha, DWORD *flags);
+LayeredQueryFn layered_query(void);
+
+// Gives a window that exists, and that its decision lets Lumivane touch, the opacity level.
+// Before the first change it records on the window what the window had; 255 gives that
+// back and drops the record, and leaves a window without a record alone. A window's own
+// colour key is kept. Makes no call that would change nothing.
+void give_level(HWND window, BYTE level, LayeredQueryFn query);
+
+// Level 255 for a window whose record the caller has just read.
+void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record);
