@@ -2,6 +2,7 @@
 // shell's messages, and reading back what a user would see.
 #include <algorithm>
 
+#include "../../plugin/shell_messages.h"
 #include "state.h"
 
 namespace fake {
@@ -246,14 +247,14 @@ LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 
 void broadcast(const char *command)
 {
-    for (HWND window : registered_windows(10901))
-        SendMessageA(window, 10901, 0, (LPARAM)command);
+    for (HWND window : registered_windows(BB_BROADCAST))
+        SendMessageA(window, BB_BROADCAST, 0, (LPARAM)command);
 }
 
 void reconfigure()
 {
-    for (HWND window : registered_windows(10103))
-        SendMessageA(window, 10103, 0, 0);
+    for (HWND window : registered_windows(BB_RECONFIGURE))
+        SendMessageA(window, BB_RECONFIGURE, 0, 0);
 }
 
 }  // namespace fake

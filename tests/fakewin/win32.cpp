@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "../../plugin/shell_messages.h"
 #include "state.h"
 
 namespace fake {
@@ -286,11 +287,11 @@ LRESULT SendMessageA(HWND handle, UINT message, WPARAM wparam, LPARAM lparam)
 {
     State &s = state();
     if (handle == s.shell_window) {
-        if (message == 10001 || message == 10002) {
+        if (message == BB_REGISTERMESSAGE || message == BB_UNREGISTERMESSAGE) {
             for (const UINT *m = (const UINT *)lparam; *m; ++m) {
                 auto &list = s.registrations[*m];
                 list.erase(std::remove(list.begin(), list.end(), (HWND)wparam), list.end());
-                if (message == 10001)
+                if (message == BB_REGISTERMESSAGE)
                     list.push_back((HWND)wparam);
             }
         }
