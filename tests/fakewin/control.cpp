@@ -122,8 +122,6 @@ WindowState window(HWND handle)
     return result;
 }
 
-std::vector<HWND> top_level_windows() { return state().z_order; }
-
 // The deliveries an event makes to the hooks installed now.
 static std::vector<QueuedEvent> deliveries(DWORD event, HWND handle, DWORD from_thread,
                                            LONG object_id, LONG child_id)
