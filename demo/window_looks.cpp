@@ -11,35 +11,19 @@
 // ALPHA the opacity a user sees (255 when not layered), KEY the colour key as RRGGBB or -,
 // VERDICT ok or wrong. Exits 0 when every window looked as expected before the timeout,
 // 1 when not, 2 on arguments it cannot read.
-#include <windows.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace {
+#include "window_look.h"
 
-struct Look {
-    bool exists = false;
-    bool layered = false;
-    bool keyed = false;
-    COLORREF key = 0;
-    int alpha = 255;
-};
+namespace {
 
 struct Expected {
     HWND window;
-    int alpha;
-    bool keyed;
-    COLORREF key;
+    ExpectedLook look;
 };
-
-COLORREF from_rgb_text(const std::string &text)
-{
-    unsigned long rgb = strtoul(text.c_str(), NULL, 16);
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
 
 bool read_expected(const std::string &argument, Expected *expected)
 {
@@ -49,49 +33,27 @@ bool read_expected(const std::string &argument, Expected *expected)
     expected->window = (HWND)(UINT_PTR)strtoull(argument.substr(0, equals).c_str(), NULL, 16);
     std::string look = argument.substr(equals + 1);
     size_t slash = look.find('/');
-    expected->alpha = atoi(look.substr(0, slash).c_str());
-    expected->keyed = slash != std::string::npos;
-    expected->key = expected->keyed ? from_rgb_text(look.substr(slash + 1)) : 0;
-    return expected->window != NULL && expected->alpha >= 0 && expected->alpha <= 255;
-}
-
-Look look_at(HWND window)
-{
-    Look look;
-    look.exists = IsWindow(window) != FALSE;
-    if (!look.exists)
-        return look;
-    look.layered = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
-    COLORREF key = 0;
-    BYTE alpha = 255;
-    DWORD flags = 0;
-    if (look.layered && GetLayeredWindowAttributes(window, &key, &alpha, &flags)) {
-        look.keyed = (flags & LWA_COLORKEY) != 0;
-        look.key = key;
-        look.alpha = (flags & LWA_ALPHA) ? alpha : 255;
+    int alpha = atoi(look.substr(0, slash).c_str());
+    if (slash == std::string::npos) {
+        expected->look = alpha == 255 ? opaque() : translucent((BYTE)alpha);
+    } else {
+        unsigned long rgb = strtoul(look.c_str() + slash + 1, NULL, 16);
+        expected->look = keyed(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF), (BYTE)alpha);
     }
-    return look;
+    return expected->window != NULL && alpha >= 0 && alpha <= 255;
 }
 
-bool matches(const Look &look, const Expected &expected)
+void print_line(const Expected &expected, const WindowLook &look)
 {
-    if (!look.exists)
-        return false;
-    if (!expected.keyed)
-        return expected.alpha == 255 ? !look.layered
-                                     : look.layered && !look.keyed && look.alpha == expected.alpha;
-    return look.layered && look.keyed && look.key == expected.key && look.alpha == expected.alpha;
-}
-
-void print_line(const Expected &expected, const Look &look)
-{
+    bool keyed = look.layered && look.has_attributes && (look.flags & LWA_COLORKEY);
+    bool alpha_on = look.layered && look.has_attributes && (look.flags & LWA_ALPHA);
     char key[16] = "-";
-    if (look.keyed)
+    if (keyed)
         snprintf(key, sizeof key, "%02X%02X%02X", GetRValue(look.key), GetGValue(look.key),
                  GetBValue(look.key));
     printf("%llx %s %d %s %s\n", (unsigned long long)(UINT_PTR)expected.window,
-           !look.exists ? "gone" : look.layered ? "yes" : "no", look.alpha, key,
-           matches(look, expected) ? "ok" : "wrong");
+           !look.exists ? "gone" : look.layered ? "yes" : "no", alpha_on ? look.alpha : 255, key,
+           matches(look, expected.look) ? "ok" : "wrong");
 }
 
 }  // namespace
@@ -113,13 +75,13 @@ int main(int argc, char **argv)
 
     // The shell changes windows as it handles events, a moment after they happen.
     DWORD start = GetTickCount();
-    std::vector<Look> looks(expected.size());
+    std::vector<WindowLook> looks(expected.size());
     bool all_match;
     for (;;) {
         all_match = true;
         for (size_t i = 0; i < expected.size(); ++i) {
             looks[i] = look_at(expected[i].window);
-            all_match = all_match && matches(looks[i], expected[i]);
+            all_match = all_match && matches(looks[i], expected[i].look);
         }
         if (all_match || GetTickCount() - start >= timeout)
             break;

@@ -1,5 +1,5 @@
-// The five functions a plug-in imports from BLACKBOX.EXE. The plug-in's own declaration of
-// them is included so that the signatures here cannot drift from what it calls.
+// The five functions a plug-in imports from BLACKBOX.EXE, as the plug-in declares them;
+// host/blackbox.def.in names the exports.
 #include <algorithm>
 #include <cstring>
 
@@ -8,28 +8,22 @@
 #include "main_window.h"
 #include "rc_reader.h"
 
-extern "C" HWND GetBBWnd(void)
-{
-    return main_window();
-}
+HWND GetBBWnd(void) { return main_window(); }
 
-extern "C" LPCSTR ReadString(LPCSTR fileName, LPCSTR key, LPCSTR defaultValue)
+LPCSTR ReadString(LPCSTR fileName, LPCSTR key, LPCSTR defaultValue)
 {
     return rc::read_string(fileName, key, defaultValue);
 }
 
-extern "C" int ReadInt(LPCSTR fileName, LPCSTR key, int defaultValue)
+int ReadInt(LPCSTR fileName, LPCSTR key, int defaultValue)
 {
     return rc::read_int(fileName, key, defaultValue);
 }
 
-extern "C" bool FileExists(LPCSTR fileName)
-{
-    return rc::file_exists(fileName);
-}
+bool FileExists(LPCSTR fileName) { return rc::file_exists(fileName); }
 
 // A directory longer than the buffer is cut to fit, still ending in a NUL.
-extern "C" LPSTR WINAPI GetBlackboxPath(LPSTR buffer, int size)
+LPSTR WINAPI GetBlackboxPath(LPSTR buffer, int size)
 {
     if (!buffer || size <= 0)
         return buffer;

@@ -4,11 +4,12 @@
 // whoever started it, also under Wine.
 #include <windows.h>
 
-#include "commands.h"
+#include "command_sender.h"
 #include "host_paths.h"
 #include "main_window.h"
 #include "output.h"
 #include "plugins.h"
+#include "quit.h"
 
 // Ctrl+C or closing the console shuts down as -quit does, so that plug-ins restore what
 // they changed. The handler runs on a thread of its own; the main thread ends the process

@@ -1,45 +1,12 @@
 #include "main_window.h"
 
-#include "commands.h"
-#include "output.h"
-#include "plugins.h"
+#include "../plugin/shell_messages.h"
+#include "command_message.h"
+#include "command_receiver.h"
+#include "quit.h"
 #include "registrations.h"
 
-const char MAIN_WINDOW_CLASS[] = "BlackboxClass";
-
 static HWND s_main_window;
-static int s_busy_depth;
-static bool s_quit_pending;
-static bool s_quitting;
-
-static void quit_now()
-{
-    if (s_quitting)
-        return;
-    s_quitting = true;
-    unload_plugins();
-    say("quit");
-    PostQuitMessage(0);
-}
-
-void request_quit()
-{
-    if (s_busy_depth > 0)
-        s_quit_pending = true;
-    else
-        quit_now();
-}
-
-BusyShell::BusyShell()
-{
-    ++s_busy_depth;
-}
-
-BusyShell::~BusyShell()
-{
-    if (--s_busy_depth == 0 && s_quit_pending)
-        quit_now();
-}
 
 static LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam,
                                          LPARAM lparam)

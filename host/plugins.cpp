@@ -5,11 +5,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "../plugin/exports.h"
 #include "host_paths.h"
 #include "output.h"
 
-typedef int (*BeginPlugin)(HINSTANCE module);
-typedef void (*EndPlugin)(HINSTANCE module);
+typedef decltype(&beginPlugin) BeginPlugin;
+typedef decltype(&endPlugin) EndPlugin;
 
 struct Plugin {
     std::string path;

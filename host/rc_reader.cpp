@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <list>
 
+#include "../common/text.h"
+
 namespace rc {
 
 namespace {
@@ -27,14 +29,12 @@ std::string_view trim(std::string_view text)
     return text;
 }
 
-std::string fold(std::string_view text)
+// Keys compare folded to upper case, as the plug-in folds its names.
+std::string folded(std::string_view key)
 {
-    std::string folded(text);
-    for (char &c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
+    std::string text(key);
+    fold(&text[0]);
+    return text;
 }
 
 struct FileStamp {
@@ -141,7 +141,7 @@ void SettingsText::add_line(std::string_view line)
     std::string_view key = trim(content.substr(0, colon));
     if (key.empty())
         return;
-    values_[fold(key)] = std::string(trim(content.substr(colon + 1)));
+    values_[folded(key)] = std::string(trim(content.substr(colon + 1)));
 }
 
 const std::string *SettingsText::find(std::string_view key) const
@@ -151,7 +151,7 @@ const std::string *SettingsText::find(std::string_view key) const
         key = trim(key.substr(0, key.size() - 1));
     if (key.empty())
         return nullptr;
-    auto found = values_.find(fold(key));
+    auto found = values_.find(folded(key));
     return found == values_.end() ? nullptr : &found->second;
 }
 

@@ -2,13 +2,6 @@
 #pragma once
 #include <windows.h>
 
-enum : UINT {
-    BB_REGISTERMESSAGE = 10001,
-    BB_UNREGISTERMESSAGE = 10002,
-    BB_RECONFIGURE = 10103,
-    BB_BROADCAST = 10901,
-};
-
 // messages is the window's zero-terminated list.
 void register_window(HWND window, const UINT *messages);
 // A null list removes the window from every message.

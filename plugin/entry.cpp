@@ -6,13 +6,7 @@
 #include "exports.h"
 #include "host_api.h"
 #include "settings.h"
-
-enum {
-    BB_REGISTERMESSAGE = 10001,
-    BB_UNREGISTERMESSAGE = 10002,
-    BB_RECONFIGURE = 10103,
-    BB_BROADCAST = 10901,
-};
+#include "shell_messages.h"
 
 static const char CLASS_NAME[] = "Lumivane";
 static const char TOGGLE_COMMAND[] = "@LumivaneTog";

@@ -9,15 +9,12 @@
 // Its window is also focus_timer.exe's stopwatch on the shell's thread (stopwatch.h).
 #include <cstring>
 
+#include "../../plugin/shell_messages.h"
 #include "baseline_pass.h"
 #include "stopwatch.h"
 
 namespace {
 
-// The shell's messages, as the plug-in declares them.
-const UINT BB_REGISTERMESSAGE = 10001;
-const UINT BB_UNREGISTERMESSAGE = 10002;
-const UINT BB_BROADCAST = 10901;
 const char COMMAND[] = "@LumivaneBaseline ";
 
 UINT g_messages[] = {BB_BROADCAST, 0};

@@ -1,4 +1,4 @@
-// What the stand-in applications of the live tests and the demo share: report lines on
+// The target app's input and output (target_app.cpp): report lines on
 // standard output, and commands read from standard input on a thread of their own and
 // handed to the window thread as messages.
 #pragma once

@@ -1,8 +1,14 @@
-// A stand-in application for the end-to-end tests. Copies of this executable under different
-// names stand for different applications. It opens top-level windows and, on commands read
-// from standard input, opens more, raises window events for them, or stops answering.
+// A stand-in application for the end-to-end tests and the demo. Copies of this executable
+// under different names stand for different applications. It opens top-level windows and,
+// on commands read from standard input, opens more, raises window events for them, moves
+// them, or stops answering.
 //
-//   target_app.exe [--KIND TITLE]...   KIND: visible, hidden, keyed, own-alpha, keyed-alpha
+//   target_app.exe [--KIND TITLE]...   KIND: visible, hidden, keyed, own-alpha, keyed-alpha,
+//                                      or wallpaper: the demo's full-screen pattern, TITLE
+//                                      holding its lines
+//   target_app.exe ID X Y WIDTH HEIGHT RRGGBB [keyed] TEXT
+//                                      the demo's card window called ID: the application's
+//                                      name and TEXT's lines ('|' between them) on RRGGBB
 //
 // Standard output, one line each:
 //   module PATH               its own executable, as the system names it
@@ -15,7 +21,9 @@
 //   child PARENT TITLE        an EDIT control inside window PARENT
 //   popup OWNER TITLE         a visible pop-up window owned by window OWNER
 //   caret TITLE               a caret in window TITLE (a control's title names the control)
-//   foreground TITLE | movestart TITLE | moveend TITLE
+//   foreground TITLE | movestart TITLE | moveend TITLE   (a card also comes to the front)
+//   move TITLE X Y            moves the window there the way a drag does, in small steps
+//   open ID X Y TEXT          with cards: another card like the first, at X Y
 //   hang SECONDS              stop handling messages for that long (answers "hanging" first)
 //   churn LIMIT MILLISECONDS  from now on, every MILLISECONDS open a visible window and close
 //                             the oldest while more than LIMIT are open
@@ -24,7 +32,8 @@
 //                             closed last (gone by now) and for the oldest one still open
 //   quit
 // A "keyed" window is layered with a colour key of its own (magenta) and no alpha; an
-// "own-alpha" window is layered at alpha 200 of its own, a "keyed-alpha" one has both.
+// "own-alpha" window is layered at alpha 200 of its own, a "keyed-alpha" one has both; a
+// keyed card shows a band in its colour key.
 #include <windows.h>
 
 #include <cstdio>
@@ -35,15 +44,17 @@
 #include <string>
 
 #include "app_io.h"
+#include "card_paint.h"
 
 namespace {
 
 const char WINDOW_CLASS[] = "LumivaneTargetWindow";
-const COLORREF OWN_COLOUR_KEY = RGB(255, 0, 255);
 const BYTE OWN_ALPHA = 200;
 
 std::map<std::string, HWND> g_windows;
 int g_opened;
+std::map<HWND, Card> g_cards;   // the demo's windows and how they look
+SIZE g_card_size;
 
 // Windows opened and closed by "churn", oldest first.
 struct Churn {
@@ -70,6 +81,7 @@ bool own_look(const std::string &kind, OwnLook *look)
         {"keyed", {OWN_COLOUR_KEY, 0, LWA_COLORKEY}},
         {"own-alpha", {0, OWN_ALPHA, LWA_ALPHA}},
         {"keyed-alpha", {OWN_COLOUR_KEY, OWN_ALPHA, LWA_COLORKEY | LWA_ALPHA}},
+        {"wallpaper", {0, 0, 0}},
     };
     auto found = looks.find(kind);
     if (found == looks.end())
@@ -90,23 +102,90 @@ HWND window_titled(const std::string &title)
     return window == g_windows.end() ? NULL : window->second;
 }
 
-bool open_window(const std::string &kind, const std::string &title)
+// A window of kind at area (left, top, width, height), not activated: which window is in
+// front changes only when a command says so. A card or the wallpaper paints as card says.
+bool open_window(const std::string &kind, const std::string &title, DWORD style, RECT area,
+                 const Card *card = NULL)
 {
     OwnLook look;
     if (!own_look(kind, &look))
         return false;
-    int offset = 40 * (g_opened++ % 10);
-    HWND window = CreateWindowExA(look.flags ? WS_EX_LAYERED : 0, WINDOW_CLASS, title.c_str(),
-                                  WS_OVERLAPPEDWINDOW, 60 + offset, 60 + offset, 320, 200, NULL,
-                                  NULL, GetModuleHandleA(NULL), NULL);
+    DWORD ex_style =
+        (look.flags ? WS_EX_LAYERED : 0) | (kind == "wallpaper" ? WS_EX_NOACTIVATE : 0);
+    HWND window = CreateWindowExA(ex_style, WINDOW_CLASS, title.c_str(), style, area.left,
+                                  area.top, area.right, area.bottom, NULL, NULL,
+                                  GetModuleHandleA(NULL), NULL);
     if (!window)
         return false;
     if (look.flags)
         SetLayeredWindowAttributes(window, look.key, look.alpha, look.flags);
+    if (card)
+        g_cards[window] = *card;
     if (kind != "hidden")
         ShowWindow(window, SW_SHOWNOACTIVATE);
+    if (kind == "wallpaper")
+        SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (card)
+        UpdateWindow(window);
     report_window(title, window);
     return true;
+}
+
+std::string module_name()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(NULL, path, sizeof path);
+    std::string name = path;
+    return name.substr(name.find_last_of("\\/") + 1);
+}
+
+// The demo's wallpaper: the whole screen, beneath every other window.
+bool open_wallpaper(const std::string &text)
+{
+    Card card{"Wallpaper", module_name(), text, 0, false, true};
+    RECT area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return open_window("wallpaper", "Wallpaper", WS_POPUP, area, &card);
+}
+
+bool open_card(const std::string &id, int x, int y, Card card)
+{
+    card.caption = id;
+    return open_window(card.keyed ? "keyed" : "visible", id, WS_POPUP,
+                       {x, y, g_card_size.cx, g_card_size.cy}, &card);
+}
+
+// A window of kind, or the wallpaper with TITLE as its lines.
+bool open_kind(const std::string &kind, const std::string &title)
+{
+    if (kind == "wallpaper")
+        return open_wallpaper(title);
+    int offset = 40 * (g_opened++ % 10);
+    return open_window(kind, title, WS_OVERLAPPEDWINDOW, {60 + offset, 60 + offset, 320, 200});
+}
+
+// "ID X Y TEXT": another card like the first.
+bool open_another_card(const std::string &arguments)
+{
+    char id[64];
+    int x, y, used = 0;
+    if (sscanf(arguments.c_str(), "%63s %d %d %n", id, &x, &y, &used) != 3)
+        return false;
+    Card card = g_cards.begin()->second;
+    card.lines = arguments.substr(used);
+    return open_card(id, x, y, card);
+}
+
+// "ID X Y WIDTH HEIGHT RRGGBB [keyed] TEXT" from the command line.
+bool open_first_card(int argc, char **argv)
+{
+    bool keyed = argc == 9 && std::string(argv[7]) == "keyed";
+    if (argc != 8 && !keyed)
+        return false;
+    unsigned long rgb = strtoul(argv[6], NULL, 16);
+    g_card_size = {atoi(argv[4]), atoi(argv[5])};
+    Card card{argv[1], module_name(), argv[argc - 1],
+              RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF), keyed, false};
+    return open_card(argv[1], atoi(argv[2]), atoi(argv[3]), card);
 }
 
 bool open_child(const std::string &parent_title, const std::string &title)
@@ -177,7 +256,54 @@ bool raise_event(const std::string &command, const std::string &title)
     HWND window = window_titled(title);
     if (!event || !window)
         return false;
+    if (event == EVENT_SYSTEM_FOREGROUND && g_cards.count(window)) {
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(window);
+    }
     NotifyWinEvent(event, window, OBJID_WINDOW, CHILDID_SELF);
+    return true;
+}
+
+// Waits for ms milliseconds while answering what arrives for the windows, the way the
+// system's own loop does during a drag: the shell checks that a window answers before it
+// changes the window's style, and passes over a window that does not.
+void wait_answering(DWORD ms)
+{
+    DWORD end = GetTickCount() + ms;
+    for (;;) {
+        MSG message;
+        // The commands waiting in the queue stay there until the drag is over.
+        while (PeekMessageA(&message, NULL, 0, WM_COMMAND_LINE - 1, PM_REMOVE) ||
+               PeekMessageA(&message, NULL, WM_COMMAND_LINE + 1, 0xFFFFFFFF, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        LONG left = (LONG)(end - GetTickCount());
+        if (left <= 0)
+            return;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, (DWORD)left, QS_ALLINPUT);
+    }
+}
+
+// "TITLE X Y": twelve steps over about half a second, the way a window follows the pointer
+// in a drag.
+bool drag(const std::string &arguments)
+{
+    char title[64];
+    int x, y;
+    HWND window = NULL;
+    if (sscanf(arguments.c_str(), "%63s %d %d", title, &x, &y) != 3 ||
+        !(window = window_titled(title)))
+        return false;
+    RECT from;
+    GetWindowRect(window, &from);
+    const int steps = 12;
+    for (int i = 1; i <= steps; ++i) {
+        SetWindowPos(window, NULL, from.left + (x - from.left) * i / steps,
+                     from.top + (y - from.top) * i / steps, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        wait_answering(40);
+    }
     return true;
 }
 
@@ -249,8 +375,10 @@ bool run_command(const std::string &line)
     }
     bool done;
     std::string first, second;
-    if (command == "open") {
-        done = split_pair(rest, &first, &second) && open_window(first, second);
+    if (command == "open" && !g_cards.empty()) {
+        done = open_another_card(rest);
+    } else if (command == "open") {
+        done = split_pair(rest, &first, &second) && open_kind(first, second);
     } else if (command == "child") {
         done = split_pair(rest, &first, &second) && open_child(first, second);
     } else if (command == "popup") {
@@ -261,6 +389,8 @@ bool run_command(const std::string &line)
         done = churn(rest);
     } else if (command == "churnraise") {
         done = raise_churn_event(rest);
+    } else if (command == "move") {
+        done = drag(rest);
     } else {
         done = raise_event(command, rest);
     }
@@ -270,15 +400,26 @@ bool run_command(const std::string &line)
 
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
+    auto card = g_cards.find(window);
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        HBRUSH brush = CreateSolidBrush(RGB(40, 90, 160));
-        FillRect(dc, &paint.rcPaint, brush);
-        DeleteObject(brush);
+        RECT area;
+        GetClientRect(window, &area);
+        if (card == g_cards.end())
+            fill(dc, paint.rcPaint, RGB(40, 90, 160));
+        else if (card->second.wallpaper)
+            paint_wallpaper(dc, area, card->second);
+        else
+            paint_card(dc, area, card->second);
         EndPaint(window, &paint);
         return 0;
     }
+    if (message == WM_ERASEBKGND && card != g_cards.end())
+        return 1;   // WM_PAINT covers the whole window
+    // The wallpaper stays beneath everything else.
+    if (message == WM_WINDOWPOSCHANGING && card != g_cards.end() && card->second.wallpaper)
+        reinterpret_cast<WINDOWPOS *>(lparam)->hwndInsertAfter = HWND_BOTTOM;
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
@@ -297,10 +438,14 @@ int main(int argc, char **argv)
     GetModuleFileNameA(NULL, module, sizeof module);
     say(std::string("module ") + module);
 
-    for (int i = 1; i < argc; i += 2) {
+    if (argc > 1 && std::string(argv[1]).rfind("--", 0) != 0 && !open_first_card(argc, argv)) {
+        say("failed: usage: ID X Y WIDTH HEIGHT RRGGBB [keyed] TEXT");
+        return 2;
+    }
+    for (int i = 1; g_cards.empty() && i < argc; i += 2) {
         std::string option = argv[i];
         if (i + 1 == argc || option.rfind("--", 0) != 0 ||
-            !open_window(option.substr(2), argv[i + 1])) {
+            !open_kind(option.substr(2), argv[i + 1])) {
             say("failed " + option);
             return 2;
         }

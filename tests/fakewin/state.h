@@ -1,4 +1,5 @@
-// The fake desktop's state, shared by the files that implement it.
+// The fake desktop's state, shared by the files that implement it: control.cpp (the tests'
+// side), win32.cpp (the product's Windows calls) and host.cpp (the shell's exports).
 #pragma once
 #include <windows.h>
 
@@ -92,7 +93,17 @@ struct State {
 };
 
 State &state();
+void reset_state();
 Window *find_window(HWND window);
 void log_call(const std::string &call);
+DWORD new_id();
+// A top-level window goes on top of the z-order; a child window is reached only through
+// its parent.
+HWND new_window(DWORD process, DWORD thread, bool visible, LONG style, LONG ex_style,
+                HWND parent = nullptr);
+std::string fold_key(std::string key);   // upper-cased: compared without regard to case
+
+// WS_VISIBLE, kept apart in Window::visible.
+const LONG WS_VISIBLE_BIT = 0x10000000L;
 
 }  // namespace fake

@@ -75,7 +75,6 @@ void set_hung(HWND window, bool hung);
 // Sets layered attributes as the owning application itself would.
 void set_own_layered(HWND window, COLORREF key, BYTE alpha, DWORD flags);
 WindowState window(HWND window);
-std::vector<HWND> top_level_windows();   // z-order, top first
 
 // Raises a window event as the given thread would (0: the window's own thread), for the
 // window itself or for another object of it (a caret: CARET_OBJECT).

@@ -1,5 +1,5 @@
 // Fake <windows.h> for the native build: exactly the types, constants and functions that
-// Lumivane's product code uses, implemented by the in-memory desktop in fake_desktop.cpp.
+// Lumivane's product code uses, implemented by the in-memory desktop in win32.cpp.
 // Anything the product reaches for that is not declared here fails to compile.
 #pragma once
 #include <stddef.h>

@@ -1,277 +1,20 @@
-// Windows, processes, hooks and the user32/kernel32/psapi calls over them.
+// The user32, kernel32 and psapi calls the product makes, over the fake desktop's state.
 #include <psapi.h>
 #include <string.h>
 
 #include <algorithm>
 #include <cstdio>
 
+#include "../../plugin/shell_messages.h"
 #include "state.h"
 
 namespace fake {
-
-static State *g_state = new State;
-
-State &state() { return *g_state; }
-
-Window *find_window(HWND window)
-{
-    auto it = state().windows.find(window);
-    return it == state().windows.end() ? nullptr : &it->second;
-}
-
-void log_call(const std::string &call) { state().calls.push_back(call); }
 
 static std::string hex(uint64_t value)
 {
     char text[24];
     std::snprintf(text, sizeof text, "0x%llx", (unsigned long long)value);
     return text;
-}
-
-static DWORD new_id() { return state().next_id++; }
-
-static const LONG WS_VISIBLE_BIT = 0x10000000L;
-
-// A top-level window goes on top of the z-order; a child window is reached only through
-// its parent.
-static HWND new_window(DWORD process, DWORD thread, bool visible, LONG style, LONG ex_style,
-                       HWND parent = nullptr)
-{
-    HWND handle = (HWND)(uintptr_t)new_id();
-    Window window;
-    window.process = process;
-    window.thread = thread;
-    window.visible = visible;
-    window.style = style & ~WS_VISIBLE_BIT;
-    window.ex_style = ex_style;
-    window.parent = parent;
-    state().windows[handle] = window;
-    if (!parent)
-        state().z_order.insert(state().z_order.begin(), handle);
-    return handle;
-}
-
-void reset()
-{
-    delete g_state;
-    g_state = new State;
-    State &s = state();
-    s.plugin_path = "C:\\Blackbox\\plugins\\Lumivane\\Lumivane.dll";
-    s.shell_dir = "C:\\Blackbox\\";
-    s.shell_process = add_process("C:\\Blackbox\\BLACKBOX.EXE");
-    s.shell_window = add_window(s.shell_process);
-}
-
-DWORD shell_process() { return state().shell_process; }
-DWORD shell_thread() { return state().processes[state().shell_process].thread; }
-HWND shell_window() { return state().shell_window; }
-HINSTANCE plugin_module() { return (HINSTANCE)(uintptr_t)0x10000000; }
-
-DWORD add_process(const std::string &exe_path, const ProcessOptions &options)
-{
-    DWORD id = new_id();
-    Process process;
-    process.exe = exe_path;
-    process.thread = new_id();
-    process.options = options;
-    state().processes[id] = process;
-    return id;
-}
-
-void exit_process(DWORD process_id)
-{
-    std::vector<HWND> owned;
-    for (auto &entry : state().windows)
-        if (entry.second.process == process_id)
-            owned.push_back(entry.first);
-    for (HWND window : owned)
-        destroy_window(window);
-    state().processes.erase(process_id);
-}
-
-bool process_exists(DWORD process_id) { return state().processes.count(process_id) != 0; }
-
-static void take_options(HWND handle, const WindowOptions &options)
-{
-    Window *window = find_window(handle);
-    window->hung = options.hung;
-    window->properties_refused = options.properties_refused;
-}
-
-HWND add_window(DWORD process_id, const WindowOptions &options)
-{
-    HWND handle = new_window(process_id, state().processes[process_id].thread, options.visible,
-                             options.style, options.ex_style);
-    take_options(handle, options);
-    find_window(handle)->owner = options.owner;
-    return handle;
-}
-
-HWND add_child_window(HWND parent, const WindowOptions &options)
-{
-    Window *parent_window = find_window(parent);
-    HWND handle = new_window(parent_window->process, parent_window->thread, options.visible,
-                             options.style | WS_CHILD, options.ex_style, parent);
-    take_options(handle, options);
-    return handle;
-}
-
-// Like Windows, destroying a window destroys its child windows and the windows it owns.
-void destroy_window(HWND window)
-{
-    State &s = state();
-    std::vector<HWND> dependants;
-    for (auto &entry : s.windows)
-        if (entry.second.parent == window || entry.second.owner == window)
-            dependants.push_back(entry.first);
-    for (HWND dependant : dependants)
-        destroy_window(dependant);
-    s.windows.erase(window);
-    s.z_order.erase(std::remove(s.z_order.begin(), s.z_order.end(), window), s.z_order.end());
-    for (auto &entry : s.registrations) {
-        auto &list = entry.second;
-        list.erase(std::remove(list.begin(), list.end(), window), list.end());
-    }
-}
-
-void set_hung(HWND window, bool hung) { find_window(window)->hung = hung; }
-
-void set_own_layered(HWND handle, COLORREF key, BYTE alpha, DWORD flags)
-{
-    Window *window = find_window(handle);
-    window->ex_style |= WS_EX_LAYERED;
-    window->attributes_set = true;
-    window->key = key;
-    window->alpha = alpha;
-    window->flags = flags;
-}
-
-WindowState window(HWND handle)
-{
-    WindowState result;
-    Window *window = find_window(handle);
-    if (!window)
-        return result;
-    result.exists = true;
-    result.visible = window->visible;
-    result.style = window->style | (window->visible ? WS_VISIBLE_BIT : 0);
-    result.ex_style = window->ex_style;
-    result.layered = (window->ex_style & WS_EX_LAYERED) != 0;
-    result.attributes_set = window->attributes_set;
-    result.key = window->key;
-    result.alpha = window->alpha;
-    result.flags = window->flags;
-    result.style_writes = window->style_writes;
-    result.attribute_writes = window->attribute_writes;
-    result.properties = (int)window->properties.size();
-    return result;
-}
-
-std::vector<HWND> top_level_windows() { return state().z_order; }
-
-// The deliveries an event makes to the hooks installed now.
-static std::vector<QueuedEvent> deliveries(DWORD event, HWND handle, DWORD from_thread,
-                                           LONG object_id, LONG child_id)
-{
-    if (!from_thread) {
-        Window *window = find_window(handle);
-        from_thread = window ? window->thread : 0;
-    }
-    std::vector<QueuedEvent> found;
-    for (auto &entry : state().hooks) {
-        const HookEntry &hook = entry.second;
-        if (event < hook.hook.event_min || event > hook.hook.event_max)
-            continue;
-        if ((hook.hook.flags & WINEVENT_SKIPOWNTHREAD) && from_thread == hook.installer_thread)
-            continue;
-        found.push_back({hook.callback, event, handle, object_id, child_id, from_thread});
-    }
-    return found;
-}
-
-static void deliver(const std::vector<QueuedEvent> &events)
-{
-    for (const QueuedEvent &e : events)
-        e.callback(nullptr, e.event, e.window, e.object_id, e.child_id, e.thread, 0);
-}
-
-void raise_event(DWORD event, HWND handle, DWORD from_thread, LONG object_id, LONG child_id)
-{
-    deliver(deliveries(event, handle, from_thread, object_id, child_id));
-}
-
-void queue_event(DWORD event, HWND handle, DWORD from_thread)
-{
-    for (const QueuedEvent &e : deliveries(event, handle, from_thread, OBJID_WINDOW, CHILDID_SELF))
-        state().queued_events.push_back(e);
-}
-
-void deliver_queued_events()
-{
-    std::vector<QueuedEvent> events;
-    events.swap(state().queued_events);
-    deliver(events);
-}
-
-std::vector<Hook> active_hooks()
-{
-    std::vector<Hook> hooks;
-    for (auto &entry : state().hooks)
-        hooks.push_back(entry.second.hook);
-    return hooks;
-}
-
-void set_version(DWORD platform, DWORD major, DWORD minor)
-{
-    state().version_platform = platform;
-    state().version_major = major;
-    state().version_minor = minor;
-}
-void set_layered_query_available(bool available) { state().layered_query = available; }
-void set_image_name_query_available(bool available) { state().image_name_query = available; }
-void fail_register_class(bool fail) { state().fail_register = fail; }
-void fail_create_window(bool fail) { state().fail_create = fail; }
-void fail_hooks(bool fail) { state().fail_hooks = fail; }
-void during_enumeration(int n, void (*action)())
-{
-    state().enumeration_trigger = n;
-    state().enumeration_action = action;
-}
-
-std::vector<MessageBox> message_boxes() { return state().boxes; }
-
-std::vector<HWND> windows_of_class(const std::string &class_name)
-{
-    std::vector<HWND> found;
-    for (HWND handle : state().z_order)
-        if (find_window(handle)->class_name == class_name)
-            found.push_back(handle);
-    return found;
-}
-
-bool class_registered(const std::string &class_name)
-{
-    return state().classes.count(class_name) != 0;
-}
-
-std::vector<std::string> calls() { return state().calls; }
-void clear_calls() { state().calls.clear(); }
-int open_handles() { return (int)state().handles.size(); }
-
-int lookups_of(DWORD process_id)
-{
-    auto it = state().processes.find(process_id);
-    return it == state().processes.end() ? 0 : it->second.opens;
-}
-
-// Atom names compare without regard to case.
-static std::string atom_key(LPCSTR name)
-{
-    std::string key = name;
-    for (char &c : key)
-        if (c >= 'a' && c <= 'z')
-            c = (char)(c - 'a' + 'A');
-    return key;
 }
 
 // A name argument that is an atom (MAKEINTATOM) has nothing above its low word.
@@ -282,7 +25,7 @@ static ATOM property_atom(LPCSTR name)
 {
     if (is_int_atom(name))
         return (ATOM)(uintptr_t)name;
-    auto it = state().atoms.find(atom_key(name));
+    auto it = state().atoms.find(fold_key(name));
     return it == state().atoms.end() ? 0 : it->second;
 }
 
@@ -323,6 +66,7 @@ static const HMODULE FIRST_MODULE = (HMODULE)(uintptr_t)0x00400000;
 }  // namespace fake
 
 using namespace fake;
+
 
 DWORD GetCurrentThreadId(void) { return shell_thread(); }
 
@@ -382,7 +126,7 @@ ATOM GlobalAddAtomA(LPCSTR name)
     State &s = state();
     if (!name || !*name)
         return 0;
-    std::string key = atom_key(name);
+    std::string key = fold_key(name);
     auto it = s.atoms.find(key);
     if (it != s.atoms.end())
         return it->second;
@@ -543,11 +287,11 @@ LRESULT SendMessageA(HWND handle, UINT message, WPARAM wparam, LPARAM lparam)
 {
     State &s = state();
     if (handle == s.shell_window) {
-        if (message == 10001 || message == 10002) {
+        if (message == BB_REGISTERMESSAGE || message == BB_UNREGISTERMESSAGE) {
             for (const UINT *m = (const UINT *)lparam; *m; ++m) {
                 auto &list = s.registrations[*m];
                 list.erase(std::remove(list.begin(), list.end(), (HWND)wparam), list.end());
-                if (message == 10001)
+                if (message == BB_REGISTERMESSAGE)
                     list.push_back((HWND)wparam);
             }
         }
@@ -657,3 +401,25 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT flags)
     state().boxes.push_back({owner, text ? text : "", caption ? caption : "", flags});
     return 1;
 }
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size)
+{
+    if (module != plugin_module() || size == 0)
+        return 0;
+    // Like Windows XP: a name that does not fit is cut to size characters, unterminated.
+    const std::string &path = state().plugin_path;
+    if (path.size() >= size) {
+        memcpy(buffer, path.data(), size);
+        return size;
+    }
+    memcpy(buffer, path.c_str(), path.size() + 1);
+    return (DWORD)path.size();
+}
+
+BOOL GetCursorPos(POINT *point)
+{
+    *point = state().pointer;
+    return TRUE;
+}
+
+HWND WindowFromPoint(POINT) { return state().under_pointer; }

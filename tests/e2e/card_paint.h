@@ -1,7 +1,7 @@
-// How the demo's sample windows look: a coloured card with a title bar of its own, the
-// application's name in large type and the rule that applies to it; or the bold pattern
-// of the wallpaper beneath them. The cards draw their own frame: Wine's caption buttons
-// need a Marlett font that a bare prefix may lack.
+// How the target app's windows look in the demo: a coloured card with a title bar of its
+// own, the application's name in large type and the rule that applies to it; or the bold
+// pattern of the wallpaper beneath them. The cards draw their own frame: Wine's caption
+// buttons need a Marlett font that a bare prefix may lack.
 #pragma once
 #include <windows.h>
 
@@ -19,5 +19,6 @@ struct Card {
     bool wallpaper;      // the full-screen pattern instead of a card
 };
 
+void fill(HDC dc, const RECT &area, COLORREF colour);
 void paint_card(HDC dc, const RECT &area, const Card &card);
 void paint_wallpaper(HDC dc, const RECT &area, const Card &card);

@@ -1,4 +1,11 @@
-#include "sample_paint.h"
+#include "card_paint.h"
+
+void fill(HDC dc, const RECT &area, COLORREF colour)
+{
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &area, brush);
+    DeleteObject(brush);
+}
 
 namespace {
 
@@ -9,13 +16,6 @@ HFONT make_font(int height, bool bold)
     return CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                        ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
-}
-
-void fill(HDC dc, const RECT &area, COLORREF colour)
-{
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &area, brush);
-    DeleteObject(brush);
 }
 
 // Writes text in font at top, from left; answers the line's height.

@@ -1,0 +1,258 @@
+// The tests' side of the fake desktop: building a desktop, driving its events and the
+// shell's messages, and reading back what a user would see.
+#include <algorithm>
+
+#include "../../plugin/shell_messages.h"
+#include "state.h"
+
+namespace fake {
+
+void reset()
+{
+    reset_state();
+    State &s = state();
+    s.plugin_path = "C:\\Blackbox\\plugins\\Lumivane\\Lumivane.dll";
+    s.shell_dir = "C:\\Blackbox\\";
+    s.shell_process = add_process("C:\\Blackbox\\BLACKBOX.EXE");
+    s.shell_window = add_window(s.shell_process);
+}
+
+DWORD shell_process() { return state().shell_process; }
+DWORD shell_thread() { return state().processes[state().shell_process].thread; }
+HWND shell_window() { return state().shell_window; }
+HINSTANCE plugin_module() { return (HINSTANCE)(uintptr_t)0x10000000; }
+
+DWORD add_process(const std::string &exe_path, const ProcessOptions &options)
+{
+    DWORD id = new_id();
+    Process process;
+    process.exe = exe_path;
+    process.thread = new_id();
+    process.options = options;
+    state().processes[id] = process;
+    return id;
+}
+
+void exit_process(DWORD process_id)
+{
+    std::vector<HWND> owned;
+    for (auto &entry : state().windows)
+        if (entry.second.process == process_id)
+            owned.push_back(entry.first);
+    for (HWND window : owned)
+        destroy_window(window);
+    state().processes.erase(process_id);
+}
+
+bool process_exists(DWORD process_id) { return state().processes.count(process_id) != 0; }
+
+static void take_options(HWND handle, const WindowOptions &options)
+{
+    Window *window = find_window(handle);
+    window->hung = options.hung;
+    window->properties_refused = options.properties_refused;
+}
+
+HWND add_window(DWORD process_id, const WindowOptions &options)
+{
+    HWND handle = new_window(process_id, state().processes[process_id].thread, options.visible,
+                             options.style, options.ex_style);
+    take_options(handle, options);
+    find_window(handle)->owner = options.owner;
+    return handle;
+}
+
+HWND add_child_window(HWND parent, const WindowOptions &options)
+{
+    Window *parent_window = find_window(parent);
+    HWND handle = new_window(parent_window->process, parent_window->thread, options.visible,
+                             options.style | WS_CHILD, options.ex_style, parent);
+    take_options(handle, options);
+    return handle;
+}
+
+// Like Windows, destroying a window destroys its child windows and the windows it owns.
+void destroy_window(HWND window)
+{
+    State &s = state();
+    std::vector<HWND> dependants;
+    for (auto &entry : s.windows)
+        if (entry.second.parent == window || entry.second.owner == window)
+            dependants.push_back(entry.first);
+    for (HWND dependant : dependants)
+        destroy_window(dependant);
+    s.windows.erase(window);
+    s.z_order.erase(std::remove(s.z_order.begin(), s.z_order.end(), window), s.z_order.end());
+    for (auto &entry : s.registrations) {
+        auto &list = entry.second;
+        list.erase(std::remove(list.begin(), list.end(), window), list.end());
+    }
+}
+
+void set_hung(HWND window, bool hung) { find_window(window)->hung = hung; }
+
+void set_own_layered(HWND handle, COLORREF key, BYTE alpha, DWORD flags)
+{
+    Window *window = find_window(handle);
+    window->ex_style |= WS_EX_LAYERED;
+    window->attributes_set = true;
+    window->key = key;
+    window->alpha = alpha;
+    window->flags = flags;
+}
+
+WindowState window(HWND handle)
+{
+    WindowState result;
+    Window *window = find_window(handle);
+    if (!window)
+        return result;
+    result.exists = true;
+    result.visible = window->visible;
+    result.style = window->style | (window->visible ? WS_VISIBLE_BIT : 0);
+    result.ex_style = window->ex_style;
+    result.layered = (window->ex_style & WS_EX_LAYERED) != 0;
+    result.attributes_set = window->attributes_set;
+    result.key = window->key;
+    result.alpha = window->alpha;
+    result.flags = window->flags;
+    result.style_writes = window->style_writes;
+    result.attribute_writes = window->attribute_writes;
+    result.properties = (int)window->properties.size();
+    return result;
+}
+
+// The deliveries an event makes to the hooks installed now.
+static std::vector<QueuedEvent> deliveries(DWORD event, HWND handle, DWORD from_thread,
+                                           LONG object_id, LONG child_id)
+{
+    if (!from_thread) {
+        Window *window = find_window(handle);
+        from_thread = window ? window->thread : 0;
+    }
+    std::vector<QueuedEvent> found;
+    for (auto &entry : state().hooks) {
+        const HookEntry &hook = entry.second;
+        if (event < hook.hook.event_min || event > hook.hook.event_max)
+            continue;
+        if ((hook.hook.flags & WINEVENT_SKIPOWNTHREAD) && from_thread == hook.installer_thread)
+            continue;
+        found.push_back({hook.callback, event, handle, object_id, child_id, from_thread});
+    }
+    return found;
+}
+
+static void deliver(const std::vector<QueuedEvent> &events)
+{
+    for (const QueuedEvent &e : events)
+        e.callback(nullptr, e.event, e.window, e.object_id, e.child_id, e.thread, 0);
+}
+
+void raise_event(DWORD event, HWND handle, DWORD from_thread, LONG object_id, LONG child_id)
+{
+    deliver(deliveries(event, handle, from_thread, object_id, child_id));
+}
+
+void queue_event(DWORD event, HWND handle, DWORD from_thread)
+{
+    for (const QueuedEvent &e : deliveries(event, handle, from_thread, OBJID_WINDOW, CHILDID_SELF))
+        state().queued_events.push_back(e);
+}
+
+void deliver_queued_events()
+{
+    std::vector<QueuedEvent> events;
+    events.swap(state().queued_events);
+    deliver(events);
+}
+
+std::vector<Hook> active_hooks()
+{
+    std::vector<Hook> hooks;
+    for (auto &entry : state().hooks)
+        hooks.push_back(entry.second.hook);
+    return hooks;
+}
+
+void set_version(DWORD platform, DWORD major, DWORD minor)
+{
+    state().version_platform = platform;
+    state().version_major = major;
+    state().version_minor = minor;
+}
+void set_layered_query_available(bool available) { state().layered_query = available; }
+void set_image_name_query_available(bool available) { state().image_name_query = available; }
+void fail_register_class(bool fail) { state().fail_register = fail; }
+void fail_create_window(bool fail) { state().fail_create = fail; }
+void fail_hooks(bool fail) { state().fail_hooks = fail; }
+void during_enumeration(int n, void (*action)())
+{
+    state().enumeration_trigger = n;
+    state().enumeration_action = action;
+}
+
+std::vector<MessageBox> message_boxes() { return state().boxes; }
+
+std::vector<HWND> windows_of_class(const std::string &class_name)
+{
+    std::vector<HWND> found;
+    for (HWND handle : state().z_order)
+        if (find_window(handle)->class_name == class_name)
+            found.push_back(handle);
+    return found;
+}
+
+bool class_registered(const std::string &class_name)
+{
+    return state().classes.count(class_name) != 0;
+}
+
+std::vector<std::string> calls() { return state().calls; }
+void clear_calls() { state().calls.clear(); }
+int open_handles() { return (int)state().handles.size(); }
+
+int lookups_of(DWORD process_id)
+{
+    auto it = state().processes.find(process_id);
+    return it == state().processes.end() ? 0 : it->second.opens;
+}
+
+
+void set_file(const std::string &path, const std::map<std::string, std::string> &keys)
+{
+    std::map<std::string, std::string> folded;
+    for (auto &entry : keys)
+        folded[fold_key(entry.first)] = entry.second;
+    state().files[path] = folded;
+}
+
+void remove_file(const std::string &path) { state().files.erase(path); }
+void set_plugin_path(const std::string &path) { state().plugin_path = path; }
+void set_shell_dir(const std::string &dir) { state().shell_dir = dir; }
+
+void set_pointer(LONG x, LONG y, HWND under)
+{
+    state().pointer = {x, y};
+    state().under_pointer = under;
+}
+
+std::vector<HWND> registered_windows(UINT message) { return state().registrations[message]; }
+
+LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return SendMessageA(window, message, wparam, lparam);
+}
+
+void broadcast(const char *command)
+{
+    for (HWND window : registered_windows(BB_BROADCAST))
+        SendMessageA(window, BB_BROADCAST, 0, (LPARAM)command);
+}
+
+void reconfigure()
+{
+    for (HWND window : registered_windows(BB_RECONFIGURE))
+        SendMessageA(window, BB_RECONFIGURE, 0, 0);
+}
+
+}  // namespace fake
