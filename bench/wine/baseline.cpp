@@ -1,20 +1,10 @@
-// The floor under the plug-in's passes: for the same windows, exactly the system calls the
-// ALWAYS pass (turning the effect on), the restore pass (turning it off) and the FOCUS pass
-// (a foreground change) make when every window is looked at on its own, with no settings and
-// no decisions. "on" gives every visible window whose executable can be named LEVEL; "off"
-// returns every window whose executable can be named to opaque; "focus WINDOW LEVEL" gives
-// every visible named window LEVEL and WINDOW, the new foreground window, opaque.
+// The baseline passes (baseline_pass.h) as a program:
 //
 //   baseline.exe [--profile] [--hooks] on LEVEL | off | focus WINDOW LEVEL   one pass
 //   baseline.exe [--hooks] --serve            a pass for each line of standard input
 //
-// Prints "baseline on|off|focus MS ms windows N named N styled N attributes N" for each pass,
-// the time taken with the performance counter around it, as the shell times its delivery.
 // Serving keeps one warm process, as the shell is, so that the start-up of a fresh one does
-// not overlap the pass. --profile also times each system call and prints, per function, its
-// calls and time (the timing adds its own). --hooks adds what the plug-in's switch does
-// around its pass: installing its three window event hooks before the ALWAYS pass, removing
-// them before the restore pass.
+// not overlap the pass. --profile and --hooks set g_profiling and g_hooking.
 #include <cstdio>
 #include <cstring>
 

@@ -1,11 +1,5 @@
-// The system calls of the plug-in's passes for every top-level window, with no settings and
-// no decisions, each window looked at on its own: its executable is looked up anew and its
-// layered attributes are written whenever it gets a level below 255, as a pass that keeps
-// nothing between windows must. "on" gives every visible window whose executable can be
-// named LEVEL; "off" returns every window whose executable can be named to opaque; "focus"
-// gives every visible named window LEVEL, except the new foreground window, which becomes
-// opaque. The plug-in's limits come from its own headers; its checks are made the same way,
-// so that the calls are the same ones, in the same order.
+// The plug-in's limits come from its own headers; its checks are made the same way, so that
+// the calls are the same ones, in the same order.
 #include "baseline_pass.h"
 
 #include <psapi.h>
@@ -15,6 +9,7 @@
 #include <cstring>
 
 #include "../../common/exe_path.h"
+#include "../../common/system_function.h"
 #include "../../plugin/window_look.h"
 #include "call_counter.h"
 
@@ -178,13 +173,6 @@ void remove_hooks()
         UnhookWinEvent(hook);
 }
 
-template <typename Function>
-Function find_function(const char *module, const char *name)
-{
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)(void)>(GetProcAddress(GetModuleHandleA(module), name)));
-}
-
 bool is_word(const char *command, const char *word)
 {
     size_t length = std::strlen(word);
@@ -226,10 +214,10 @@ bool run_pass(const char *command)
 {
     // Bound once: the binding is not part of what a pass must do per window.
     if (!g_pass.layered_query) {
-        g_pass.layered_query =
-            find_function<LayeredQueryFn>("user32.dll", "GetLayeredWindowAttributes");
-        g_pass.query_image_name =
-            find_function<QueryImageNameFn>("kernel32.dll", "QueryFullProcessImageNameA");
+        g_pass.layered_query = reinterpret_cast<LayeredQueryFn>(
+            find_system_function("user32.dll", "GetLayeredWindowAttributes"));
+        g_pass.query_image_name = reinterpret_cast<QueryImageNameFn>(
+            find_system_function("kernel32.dll", "QueryFullProcessImageNameA"));
     }
     if (!parse_command(command))
         return false;

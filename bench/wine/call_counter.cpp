@@ -6,28 +6,8 @@
 CallCounts g_counts;
 bool g_timing_calls;
 
-namespace {
-
-const char *const FUNCTION_NAMES[SYSTEM_CALLS] = {
-    "IsWindow",
-    "IsWindowVisible",
-    "GetWindowThreadProcessId",
-    "OpenProcess",
-    "EnumProcessModules",
-    "GetModuleFileNameExA",
-    "QueryFullProcessImageNameA",
-    "CloseHandle",
-    "GetWindowLongA",
-    "GetLayeredWindowAttributes",
-    "SendMessageTimeoutA",
-    "SetWindowLongA",
-    "SetLayeredWindowAttributes",
-    "GetPropA",
-    "SetPropA",
-    "RemovePropA",
-};
-
-}  // namespace
+#define SYSTEM_CALL_NAME(id, name) #name,
+static const char *const FUNCTION_NAMES[SYSTEM_CALLS] = {SYSTEM_CALL_LIST(SYSTEM_CALL_NAME)};
 
 LONGLONG performance_counter()
 {

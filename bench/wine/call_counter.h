@@ -4,27 +4,29 @@
 #pragma once
 #include <windows.h>
 
-enum SystemCall {
-    IS_WINDOW,
-    IS_WINDOW_VISIBLE,
-    GET_WINDOW_THREAD_PROCESS_ID,
-    OPEN_PROCESS,
-    ENUM_PROCESS_MODULES,
-    GET_MODULE_FILE_NAME_EX,
-    QUERY_FULL_PROCESS_IMAGE_NAME,
-    CLOSE_HANDLE,
-    GET_WINDOW_LONG,
-    GET_LAYERED_WINDOW_ATTRIBUTES,
-    SEND_MESSAGE_TIMEOUT,
-    SET_WINDOW_LONG,
-    SET_LAYERED_WINDOW_ATTRIBUTES,
-    // Not made by the passes: calls the plug-in makes for its records on the windows, made
-    // only to learn their price (see price_properties).
-    GET_PROP,
-    SET_PROP,
-    REMOVE_PROP,
-    SYSTEM_CALLS
-};
+// Each function once: its id and its name. The last three are not made by the passes: the
+// plug-in makes them for its records on the windows, and they are made only to learn their
+// price (see price_properties).
+#define SYSTEM_CALL_LIST(X)                                      \
+    X(IS_WINDOW, IsWindow)                                       \
+    X(IS_WINDOW_VISIBLE, IsWindowVisible)                        \
+    X(GET_WINDOW_THREAD_PROCESS_ID, GetWindowThreadProcessId)    \
+    X(OPEN_PROCESS, OpenProcess)                                 \
+    X(ENUM_PROCESS_MODULES, EnumProcessModules)                  \
+    X(GET_MODULE_FILE_NAME_EX, GetModuleFileNameExA)             \
+    X(QUERY_FULL_PROCESS_IMAGE_NAME, QueryFullProcessImageNameA) \
+    X(CLOSE_HANDLE, CloseHandle)                                 \
+    X(GET_WINDOW_LONG, GetWindowLongA)                           \
+    X(GET_LAYERED_WINDOW_ATTRIBUTES, GetLayeredWindowAttributes) \
+    X(SEND_MESSAGE_TIMEOUT, SendMessageTimeoutA)                 \
+    X(SET_WINDOW_LONG, SetWindowLongA)                           \
+    X(SET_LAYERED_WINDOW_ATTRIBUTES, SetLayeredWindowAttributes) \
+    X(GET_PROP, GetPropA)                                        \
+    X(SET_PROP, SetPropA)                                        \
+    X(REMOVE_PROP, RemovePropA)
+
+#define SYSTEM_CALL_ID(id, name) id,
+enum SystemCall { SYSTEM_CALL_LIST(SYSTEM_CALL_ID) SYSTEM_CALLS };
 
 struct CallCounts {
     int calls[SYSTEM_CALLS];

@@ -33,54 +33,54 @@ DWORD add_process(const std::string &exe_path, const ProcessOptions &options)
     return id;
 }
 
+// Destroys every window that matches.
+template <typename Matches>
+static void destroy_windows(Matches matches)
+{
+    std::vector<HWND> found;
+    for (auto &entry : state().windows)
+        if (matches(entry.second))
+            found.push_back(entry.first);
+    for (HWND window : found)
+        destroy_window(window);
+}
+
 void exit_process(DWORD process_id)
 {
-    std::vector<HWND> owned;
-    for (auto &entry : state().windows)
-        if (entry.second.process == process_id)
-            owned.push_back(entry.first);
-    for (HWND window : owned)
-        destroy_window(window);
+    destroy_windows([&](const Window &w) { return w.process == process_id; });
     state().processes.erase(process_id);
 }
 
 bool process_exists(DWORD process_id) { return state().processes.count(process_id) != 0; }
 
-static void take_options(HWND handle, const WindowOptions &options)
+// A window of process and thread as options say: top-level, or a child window of parent.
+static HWND add(DWORD process, DWORD thread, const WindowOptions &options, HWND parent = nullptr)
 {
+    HWND handle = new_window(process, thread, options.visible,
+                             options.style | (parent ? WS_CHILD : 0), options.ex_style, parent);
     Window *window = find_window(handle);
     window->hung = options.hung;
     window->properties_refused = options.properties_refused;
+    window->owner = parent ? nullptr : options.owner;
+    return handle;
 }
 
 HWND add_window(DWORD process_id, const WindowOptions &options)
 {
-    HWND handle = new_window(process_id, state().processes[process_id].thread, options.visible,
-                             options.style, options.ex_style);
-    take_options(handle, options);
-    find_window(handle)->owner = options.owner;
-    return handle;
+    return add(process_id, state().processes[process_id].thread, options);
 }
 
 HWND add_child_window(HWND parent, const WindowOptions &options)
 {
     Window *parent_window = find_window(parent);
-    HWND handle = new_window(parent_window->process, parent_window->thread, options.visible,
-                             options.style | WS_CHILD, options.ex_style, parent);
-    take_options(handle, options);
-    return handle;
+    return add(parent_window->process, parent_window->thread, options, parent);
 }
 
 // Like Windows, destroying a window destroys its child windows and the windows it owns.
 void destroy_window(HWND window)
 {
     State &s = state();
-    std::vector<HWND> dependants;
-    for (auto &entry : s.windows)
-        if (entry.second.parent == window || entry.second.owner == window)
-            dependants.push_back(entry.first);
-    for (HWND dependant : dependants)
-        destroy_window(dependant);
+    destroy_windows([&](const Window &w) { return w.parent == window || w.owner == window; });
     s.windows.erase(window);
     s.z_order.erase(std::remove(s.z_order.begin(), s.z_order.end(), window), s.z_order.end());
     for (auto &entry : s.registrations) {
@@ -103,23 +103,12 @@ void set_own_layered(HWND handle, COLORREF key, BYTE alpha, DWORD flags)
 
 WindowState window(HWND handle)
 {
-    WindowState result;
-    Window *window = find_window(handle);
-    if (!window)
-        return result;
-    result.exists = true;
-    result.visible = window->visible;
-    result.style = window->style | (window->visible ? WS_VISIBLE_BIT : 0);
-    result.ex_style = window->ex_style;
-    result.layered = (window->ex_style & WS_EX_LAYERED) != 0;
-    result.attributes_set = window->attributes_set;
-    result.key = window->key;
-    result.alpha = window->alpha;
-    result.flags = window->flags;
-    result.style_writes = window->style_writes;
-    result.attribute_writes = window->attribute_writes;
-    result.properties = (int)window->properties.size();
-    return result;
+    Window *w = find_window(handle);
+    if (!w)
+        return {};
+    return {true, w->visible, w->ex_style, (w->ex_style & WS_EX_LAYERED) != 0, w->attributes_set,
+            w->key, w->alpha, w->flags, w->style | (w->visible ? WS_VISIBLE_BIT : 0),
+            w->style_writes, w->attribute_writes, (int)w->properties.size()};
 }
 
 // The deliveries an event makes to the hooks installed now.

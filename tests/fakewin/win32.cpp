@@ -70,9 +70,8 @@ using namespace fake;
 
 DWORD GetCurrentThreadId(void) { return shell_thread(); }
 
-HANDLE OpenProcess(DWORD access, BOOL, DWORD process_id)
+HANDLE OpenProcess(DWORD, BOOL, DWORD process_id)
 {
-    log_call("OpenProcess(" + hex(access) + ")");
     auto it = state().processes.find(process_id);
     if (it != state().processes.end())
         ++it->second.opens;
@@ -123,16 +122,12 @@ BOOL GetVersionExA(OSVERSIONINFOA *info)
 
 ATOM GlobalAddAtomA(LPCSTR name)
 {
-    State &s = state();
     if (!name || !*name)
         return 0;
-    std::string key = fold_key(name);
-    auto it = s.atoms.find(key);
-    if (it != s.atoms.end())
-        return it->second;
-    ATOM atom = s.next_atom++;
-    s.atoms[key] = atom;
-    return atom;
+    auto added = state().atoms.emplace(fold_key(name), state().next_atom);
+    if (added.second)
+        ++state().next_atom;
+    return added.first->second;
 }
 
 BOOL EnumProcessModules(HANDLE handle, HMODULE *modules, DWORD size_bytes, DWORD *needed)
@@ -217,16 +212,13 @@ LONG SetWindowLongA(HWND handle, int index, LONG value)
     Window *window = find_window(handle);
     if (!window || index != GWL_EXSTYLE)
         return 0;
-    log_call("SetWindowLongA(" + hex((uintptr_t)handle) + "," + hex((uint32_t)value) + ")");
     ++window->style_writes;
     LONG old = window->ex_style;
     window->ex_style = value;
     // Leaving the layered state forgets the layered attributes.
     if ((old & WS_EX_LAYERED) && !(value & WS_EX_LAYERED)) {
         window->attributes_set = false;
-        window->key = 0;
-        window->alpha = 0;
-        window->flags = 0;
+        window->key = window->alpha = window->flags = 0;
     }
     return old;
 }
@@ -345,7 +337,6 @@ ATOM RegisterClassA(const WNDCLASSA *window_class)
     if (state().fail_register || state().classes.count(name))
         return 0;
     state().classes[name] = {window_class->lpfnWndProc, window_class->hInstance};
-    log_call("RegisterClassA(" + name + ",style=" + hex(window_class->style) + ")");
     return 0xC001;
 }
 
@@ -365,7 +356,6 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR, DWORD style, int
     auto it = state().classes.find(class_name);
     if (state().fail_create || it == state().classes.end())
         return nullptr;
-    log_call("CreateWindowExA(" + hex(ex_style) + "," + hex(style) + ")");
     HWND handle = new_window(shell_process(), shell_thread(), (style & WS_VISIBLE_BIT) != 0,
                              (LONG)style, (LONG)ex_style);
     Window *window = find_window(handle);

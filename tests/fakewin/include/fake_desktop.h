@@ -115,7 +115,7 @@ LRESULT send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
 // The mouse pointer: its position and the window WindowFromPoint finds there (may be null).
 void set_pointer(LONG x, LONG y, HWND under);
 
-// Call log (hook installs and removals, pass starts, style writes) and open handles.
+// Call log (hook installs and removals, pass starts) and open handles.
 std::vector<std::string> calls();
 void clear_calls();
 int open_handles();
