@@ -1,5 +1,7 @@
 #include "command_sender.h"
 
+#include <algorithm>
+
 #include "../common/text.h"
 #include "output.h"
 
@@ -7,40 +9,14 @@
 // pumping messages is given up on sooner through SMTO_ABORTIFHUNG.
 static const UINT ANSWER_TIMEOUT_MS = 120000;
 
-static bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-static const char *skip_blanks(const char *text)
+// The next word of text from *at on, upper-cased, or "" at the end; *at moves past it.
+static std::string next_word(const std::string &text, size_t *at)
 {
-    while (is_blank(*text))
-        ++text;
-    return text;
-}
-
-static const char *skip_program_name(const char *text)
-{
-    if (*text == '"') {
-        const char *close = text + 1;
-        while (*close && *close != '"')
-            ++close;
-        return *close ? close + 1 : close;
-    }
-    while (*text && !is_blank(*text))
-        ++text;
-    return text;
-}
-
-// Takes option, written upper-case, when it is the next whole word of *text in any case.
-static bool take_option(const char **text, const char *option)
-{
-    const char *end = *text;
-    while (*end && !is_blank(*end))
-        ++end;
-    std::string word(*text, end);
+    size_t start = std::min(text.find_first_not_of(" \t", *at), text.size());
+    *at = std::min(text.find_first_of(" \t", start), text.size());
+    std::string word = text.substr(start, *at - start);
     fold(&word[0]);
-    if (word != option)
-        return false;
-    *text = end;
-    return true;
+    return word;
 }
 
 static Command invalid(const char *problem)
@@ -53,30 +29,34 @@ static Command invalid(const char *problem)
 
 Command parse_command_line(const char *command_line)
 {
-    const char *p = skip_blanks(skip_program_name(command_line ? command_line : ""));
+    std::string text = command_line ? command_line : "";
+    size_t at = 0;
+    if (text[0] == '"')   // a quoted program name, which may hold blanks
+        at = std::min(text.find('"', 1), text.size() - 1) + 1;
+    else
+        next_word(text, &at);
     Command command;
-    if (!*p)
+    std::string word = next_word(text, &at);
+    if (word.empty())
         return command;
-    if (take_option(&p, "-TIME")) {
+    if (word == "-TIME") {
         command.timed = true;
-        p = skip_blanks(p);
+        word = next_word(text, &at);
     }
-    if (take_option(&p, "-EXEC")) {
-        if (*p)
-            ++p;
-        if (!*p)
+    if (word == "-EXEC") {
+        if (at + 1 >= text.size())
             return invalid("-exec needs a command, for example -exec @LumivaneTog");
         command.kind = CommandKind::exec;
-        command.text = p;
+        command.text = text.substr(at + 1);
         return command;
     }
-    if (take_option(&p, "-RECONFIGURE"))
+    if (word == "-RECONFIGURE")
         command.kind = CommandKind::reconfigure;
-    else if (!command.timed && take_option(&p, "-QUIT"))
+    else if (!command.timed && word == "-QUIT")
         command.kind = CommandKind::quit;
     else
         return invalid("unknown option");
-    if (*skip_blanks(p))
+    if (!next_word(text, &at).empty())
         return invalid("unexpected text after the option");
     return command;
 }

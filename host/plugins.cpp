@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <fstream>
 #include <vector>
 
 #include "../plugin/exports.h"
@@ -65,25 +65,13 @@ static void start_plugin(const std::string &path)
 
 void load_plugins(const std::string &list_path)
 {
-    FILE *list = std::fopen(list_path.c_str(), "rb");
+    std::ifstream list(list_path, std::ios::binary);
     if (!list) {
         say("no plug-in list at %s", list_path.c_str());
         return;
     }
-    std::string text;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, list)) > 0)
-        text.append(chunk, got);
-    std::fclose(list);
-
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string entry = trim_line(text.substr(start, end - start));
-        start = end + 1;
+    for (std::string line; std::getline(list, line);) {
+        std::string entry = trim_line(line);
         if (!entry.empty() && entry[0] != '#')
             start_plugin(path_beside_host(entry));
     }

@@ -36,6 +36,7 @@
 // keyed card shows a band in its colour key.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,34 +67,31 @@ struct Churn {
     long destroyed = 0;
 } g_churn;
 
-// The layered attributes a window of this kind sets itself: flags 0 for none.
-struct OwnLook {
+// The kinds of window, with the layered attributes a window of the kind sets itself (flags
+// 0: none).
+struct Kind {
+    const char *name;
     COLORREF key;
     BYTE alpha;
     DWORD flags;
 };
+const Kind KINDS[] = {
+    {"visible", 0, 0, 0},
+    {"hidden", 0, 0, 0},
+    {"wallpaper", 0, 0, 0},
+    {"keyed", OWN_COLOUR_KEY, 0, LWA_COLORKEY},
+    {"own-alpha", 0, OWN_ALPHA, LWA_ALPHA},
+    {"keyed-alpha", OWN_COLOUR_KEY, OWN_ALPHA, LWA_COLORKEY | LWA_ALPHA},
+};
 
-bool own_look(const std::string &kind, OwnLook *look)
+// Records window under title and reports it; false when there is no window.
+bool report_window(const std::string &title, HWND window)
 {
-    static const std::map<std::string, OwnLook> looks = {
-        {"visible", {0, 0, 0}},
-        {"hidden", {0, 0, 0}},
-        {"keyed", {OWN_COLOUR_KEY, 0, LWA_COLORKEY}},
-        {"own-alpha", {0, OWN_ALPHA, LWA_ALPHA}},
-        {"keyed-alpha", {OWN_COLOUR_KEY, OWN_ALPHA, LWA_COLORKEY | LWA_ALPHA}},
-        {"wallpaper", {0, 0, 0}},
-    };
-    auto found = looks.find(kind);
-    if (found == looks.end())
+    if (!window)
         return false;
-    *look = found->second;
-    return true;
-}
-
-void report_window(const std::string &title, HWND window)
-{
     g_windows[title] = window;
     say("window " + title + " " + hex(window));
+    return true;
 }
 
 HWND window_titled(const std::string &title)
@@ -107,18 +105,19 @@ HWND window_titled(const std::string &title)
 bool open_window(const std::string &kind, const std::string &title, DWORD style, RECT area,
                  const Card *card = NULL)
 {
-    OwnLook look;
-    if (!own_look(kind, &look))
+    const Kind *look = std::find_if(std::begin(KINDS), std::end(KINDS),
+                                    [&](const Kind &known) { return kind == known.name; });
+    if (look == std::end(KINDS))
         return false;
     DWORD ex_style =
-        (look.flags ? WS_EX_LAYERED : 0) | (kind == "wallpaper" ? WS_EX_NOACTIVATE : 0);
+        (look->flags ? WS_EX_LAYERED : 0) | (kind == "wallpaper" ? WS_EX_NOACTIVATE : 0);
     HWND window = CreateWindowExA(ex_style, WINDOW_CLASS, title.c_str(), style, area.left,
                                   area.top, area.right, area.bottom, NULL, NULL,
                                   GetModuleHandleA(NULL), NULL);
     if (!window)
         return false;
-    if (look.flags)
-        SetLayeredWindowAttributes(window, look.key, look.alpha, look.flags);
+    if (look->flags)
+        SetLayeredWindowAttributes(window, look->key, look->alpha, look->flags);
     if (card)
         g_cards[window] = *card;
     if (kind != "hidden")
@@ -127,8 +126,7 @@ bool open_window(const std::string &kind, const std::string &title, DWORD style,
         SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (card)
         UpdateWindow(window);
-    report_window(title, window);
-    return true;
+    return report_window(title, window);
 }
 
 std::string module_name()
@@ -195,10 +193,7 @@ bool open_child(const std::string &parent_title, const std::string &title)
                                           WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24,
                                           parent, NULL, GetModuleHandleA(NULL), NULL)
                         : NULL;
-    if (!child)
-        return false;
-    report_window(title, child);
-    return true;
+    return report_window(title, child);
 }
 
 bool open_popup(const std::string &owner_title, const std::string &title)
@@ -207,11 +202,9 @@ bool open_popup(const std::string &owner_title, const std::string &title)
     HWND popup = owner ? CreateWindowExA(0, WINDOW_CLASS, title.c_str(), WS_POPUP | WS_BORDER, 420,
                                          120, 200, 120, owner, NULL, GetModuleHandleA(NULL), NULL)
                        : NULL;
-    if (!popup)
-        return false;
-    ShowWindow(popup, SW_SHOWNOACTIVATE);
-    report_window(title, popup);
-    return true;
+    if (popup)
+        ShowWindow(popup, SW_SHOWNOACTIVATE);
+    return report_window(title, popup);
 }
 
 // Windows raises the creation event of a caret for the window that holds it, with the
@@ -363,9 +356,9 @@ bool raise_churn_event(const std::string &command)
 // Returns false on "quit".
 bool run_command(const std::string &line)
 {
-    size_t space = line.find(' ');
-    std::string command = line.substr(0, space);
-    std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
+    std::string command = line, rest, first, second;
+    split_pair(line, &command, &rest);
+    bool pair = split_pair(rest, &first, &second);
     if (command == "quit")
         return false;
     if (command == "hang") {
@@ -374,26 +367,22 @@ bool run_command(const std::string &line)
         return true;
     }
     bool done;
-    std::string first, second;
-    if (command == "open" && !g_cards.empty()) {
-        done = open_another_card(rest);
-    } else if (command == "open") {
-        done = split_pair(rest, &first, &second) && open_kind(first, second);
-    } else if (command == "child") {
-        done = split_pair(rest, &first, &second) && open_child(first, second);
-    } else if (command == "popup") {
-        done = split_pair(rest, &first, &second) && open_popup(first, second);
-    } else if (command == "caret") {
+    if (command == "open")
+        done = g_cards.empty() ? pair && open_kind(first, second) : open_another_card(rest);
+    else if (command == "child")
+        done = pair && open_child(first, second);
+    else if (command == "popup")
+        done = pair && open_popup(first, second);
+    else if (command == "caret")
         done = make_caret(rest);
-    } else if (command == "churn") {
+    else if (command == "churn")
         done = churn(rest);
-    } else if (command == "churnraise") {
+    else if (command == "churnraise")
         done = raise_churn_event(rest);
-    } else if (command == "move") {
+    else if (command == "move")
         done = drag(rest);
-    } else {
+    else
         done = raise_event(command, rest);
-    }
     say((done ? "done " : "failed ") + line);
     return true;
 }

@@ -198,7 +198,7 @@ bool class_registered(const std::string &class_name)
 
 std::vector<std::string> calls() { return state().calls; }
 void clear_calls() { state().calls.clear(); }
-int open_handles() { return (int)state().handles.size(); }
+int open_handles() { return (int)state().handle_process.size(); }
 
 int lookups_of(DWORD process_id)
 {

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -66,8 +65,7 @@ struct State {
     std::map<HWINEVENTHOOK, HookEntry> hooks;
     std::vector<QueuedEvent> queued_events;
     std::map<std::string, ClassEntry> classes;
-    std::set<HANDLE> handles;
-    std::map<HANDLE, DWORD> handle_process;
+    std::map<HANDLE, DWORD> handle_process;   // the open process handles
     std::vector<std::string> calls;
     std::vector<MessageBox> boxes;
 

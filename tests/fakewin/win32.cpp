@@ -10,13 +10,6 @@
 
 namespace fake {
 
-static std::string hex(uint64_t value)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llx", (unsigned long long)value);
-    return text;
-}
-
 // A name argument that is an atom (MAKEINTATOM) has nothing above its low word.
 static bool is_int_atom(LPCSTR name) { return ((uintptr_t)name >> 16) == 0; }
 
@@ -78,16 +71,11 @@ HANDLE OpenProcess(DWORD, BOOL, DWORD process_id)
     if (process_id == 0 || it == state().processes.end() || !it->second.options.can_open)
         return nullptr;
     HANDLE handle = (HANDLE)(uintptr_t)new_id();
-    state().handles.insert(handle);
     state().handle_process[handle] = process_id;
     return handle;
 }
 
-BOOL CloseHandle(HANDLE handle)
-{
-    state().handle_process.erase(handle);
-    return state().handles.erase(handle) ? TRUE : FALSE;
-}
+BOOL CloseHandle(HANDLE handle) { return state().handle_process.erase(handle) ? TRUE : FALSE; }
 
 HMODULE GetModuleHandleA(LPCSTR name)
 {
@@ -311,7 +299,9 @@ HWINEVENTHOOK SetWinEventHook(DWORD event_min, DWORD event_max, HMODULE module,
                               WINEVENTPROC callback, DWORD process_id, DWORD thread_id,
                               DWORD flags)
 {
-    log_call("SetWinEventHook(" + hex(event_min) + "," + hex(event_max) + "," + hex(flags) + ")");
+    char call[64];
+    std::snprintf(call, sizeof call, "SetWinEventHook(0x%x,0x%x,0x%x)", event_min, event_max, flags);
+    log_call(call);
     if (state().fail_hooks || !callback)
         return nullptr;
     HWINEVENTHOOK handle = (HWINEVENTHOOK)(uintptr_t)new_id();
