@@ -13,7 +13,6 @@
 // 1 when not, 2 on arguments it cannot read.
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
 #include "window_look.h"
@@ -25,22 +24,18 @@ struct Expected {
     ExpectedLook look;
 };
 
-bool read_expected(const std::string &argument, Expected *expected)
+bool read_expected(const char *argument, Expected *expected)
 {
-    size_t equals = argument.find('=');
-    if (equals == std::string::npos)
-        return false;
-    expected->window = (HWND)(UINT_PTR)strtoull(argument.substr(0, equals).c_str(), NULL, 16);
-    std::string look = argument.substr(equals + 1);
-    size_t slash = look.find('/');
-    int alpha = atoi(look.substr(0, slash).c_str());
-    if (slash == std::string::npos) {
-        expected->look = alpha == 255 ? opaque() : translucent((BYTE)alpha);
-    } else {
-        unsigned long rgb = strtoul(look.c_str() + slash + 1, NULL, 16);
+    unsigned long long handle = 0;
+    unsigned long rgb = 0;
+    int alpha = -1;
+    int read = sscanf(argument, "%llx=%d/%lx", &handle, &alpha, &rgb);
+    expected->window = (HWND)(UINT_PTR)handle;
+    if (read == 3)
         expected->look = keyed(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF), (BYTE)alpha);
-    }
-    return expected->window != NULL && alpha >= 0 && alpha <= 255;
+    else
+        expected->look = alpha == 255 ? opaque() : translucent((BYTE)alpha);
+    return read >= 2 && expected->window != NULL && alpha >= 0 && alpha <= 255;
 }
 
 void print_line(const Expected &expected, const WindowLook &look)

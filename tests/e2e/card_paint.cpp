@@ -11,21 +11,22 @@ namespace {
 
 const int TITLE_BAR_HEIGHT = 30;
 
-HFONT make_font(int height, bool bold)
+// Writes text in colour, in Tahoma of that height, at top, from left; answers the line's
+// height.
+int write_line(HDC dc, int left, int top, const std::string &text, int height, bool bold,
+               COLORREF colour = RGB(255, 255, 255))
 {
-    return CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                       ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
-}
-
-// Writes text in font at top, from left; answers the line's height.
-int write_line(HDC dc, int left, int top, const std::string &text, HFONT font)
-{
+    HFONT font = CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
     HGDIOBJ old = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colour);
     TextOutA(dc, left, top, text.c_str(), (int)text.size());
     TEXTMETRICA metrics;
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, old);
+    DeleteObject(font);
     return metrics.tmHeight;
 }
 
@@ -47,11 +48,7 @@ void paint_frame(HDC dc, const RECT &area, const Card &card)
     HBRUSH edge = CreateSolidBrush(RGB(230, 230, 230));
     FrameRect(dc, &area, edge);
     DeleteObject(edge);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
-    HFONT font = make_font(16, true);
-    write_line(dc, area.left + 10, area.top + 6, card.caption, font);
-    DeleteObject(font);
+    write_line(dc, area.left + 10, area.top + 6, card.caption, 16, true);
 }
 
 }  // namespace
@@ -66,22 +63,17 @@ void paint_card(HDC dc, const RECT &area, const Card &card)
         RECT band = {area.left + 24, area.bottom - 48, area.right - 24, area.bottom - 16};
         fill(dc, band, OWN_COLOUR_KEY);
     }
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
-    HFONT title = make_font(52, true);
-    HFONT text = make_font(22, false);
     int top = area.top + TITLE_BAR_HEIGHT + 14;
-    top += write_line(dc, area.left + 24, top, card.name, title) + 8;
+    top += write_line(dc, area.left + 24, top, card.name, 52, true) + 8;
     size_t start = 0;
     while (start <= card.lines.size()) {
         size_t end = card.lines.find('|', start);
         if (end == std::string::npos)
             end = card.lines.size();
-        top += write_line(dc, area.left + 24, top, card.lines.substr(start, end - start), text);
+        top += write_line(dc, area.left + 24, top, card.lines.substr(start, end - start), 22,
+                          false);
         start = end + 1;
     }
-    DeleteObject(title);
-    DeleteObject(text);
 }
 
 void paint_wallpaper(HDC dc, const RECT &area, const Card &card)
@@ -97,10 +89,6 @@ void paint_wallpaper(HDC dc, const RECT &area, const Card &card)
     }
     RECT label = {area.left, area.bottom - 70, area.right, area.bottom};
     fill(dc, label, RGB(20, 20, 28));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(240, 224, 96));
-    HFONT font = make_font(26, true);
-    std::string text = card.name + ": " + card.lines;
-    write_line(dc, area.left + 24, area.bottom - 52, text, font);
-    DeleteObject(font);
+    write_line(dc, area.left + 24, area.bottom - 52, card.name + ": " + card.lines, 26, true,
+               RGB(240, 224, 96));
 }

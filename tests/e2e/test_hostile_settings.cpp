@@ -15,6 +15,7 @@ namespace {
 const char *const APPS[] = {"ALPHA", "BRAVO", "CHARLIE", "DELTA", "ECHO"};
 constexpr size_t APP_COUNT = sizeof APPS / sizeof APPS[0];
 using Looks = std::array<ExpectedLook, APP_COUNT>;
+const Looks ALL_OPAQUE = {opaque(), opaque(), opaque(), opaque(), opaque()};
 
 const char TOGGLED[] = "delivered @LumivaneTog to 1 window(s)";
 
@@ -128,13 +129,12 @@ protected:
     // host exits 0.
     void toggle_twice_and_quit(const Looks &looks)
     {
-        const Looks all_opaque = {opaque(), opaque(), opaque(), opaque(), opaque()};
         ASSERT_TRUE(deliver("-exec @LumivaneTog", TOGGLED));
-        EXPECT_TRUE(looks_are(expect(all_opaque)));
+        EXPECT_TRUE(looks_are(expect(ALL_OPAQUE)));
         ASSERT_TRUE(deliver("-exec @LumivaneTog", TOGGLED));
         EXPECT_TRUE(looks_are(expect(looks)));
         ASSERT_TRUE(quit_host());
-        EXPECT_TRUE(looks_are(expect(all_opaque)));
+        EXPECT_TRUE(looks_are(expect(ALL_OPAQUE)));
     }
 
     std::vector<HWND> windows_;
@@ -176,7 +176,6 @@ TEST_F(HostileSettings, EachFileLeavesTheShellRunningAndTheWindowsAsTheReadersAn
 TEST_F(HostileSettings, DirectoryInPlaceOfTheFileCountsAsNoFile)
 {
     ASSERT_FALSE(HasFailure());
-    const Looks all_opaque = {opaque(), opaque(), opaque(), opaque(), opaque()};
     write_settings(settings_entry(0, "alpha", "ALWAYS", 100));
     ASSERT_NO_FATAL_FAILURE(start_host());
     ASSERT_TRUE(looks_are(expect({translucent(100), opaque(), opaque(), opaque(), opaque()})));
@@ -186,12 +185,12 @@ TEST_F(HostileSettings, DirectoryInPlaceOfTheFileCountsAsNoFile)
     ASSERT_TRUE(DeleteFileA(settings_path().c_str()));
     ASSERT_TRUE(CreateDirectoryA(settings_path().c_str(), NULL));
     ASSERT_TRUE(deliver("-reconfigure", "reconfigure delivered to 1 window(s)"));
-    ASSERT_NO_FATAL_FAILURE(toggle_twice_and_quit(all_opaque));
+    ASSERT_NO_FATAL_FAILURE(toggle_twice_and_quit(ALL_OPAQUE));
 
     // Starting with the directory there: nothing at start-up, nothing for a new window.
     ASSERT_NO_FATAL_FAILURE(start_host());
     TargetApp &later = start_app("ALPHA", {{"visible", "later"}});
     EXPECT_TRUE(looks_are({{later.window("later"), opaque()}}));
-    EXPECT_TRUE(looks_are(expect(all_opaque)));
-    ASSERT_NO_FATAL_FAILURE(toggle_twice_and_quit(all_opaque));
+    EXPECT_TRUE(looks_are(expect(ALL_OPAQUE)));
+    ASSERT_NO_FATAL_FAILURE(toggle_twice_and_quit(ALL_OPAQUE));
 }

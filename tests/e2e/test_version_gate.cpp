@@ -22,17 +22,12 @@ std::string window_text(HWND window)
     return std::string(text, length < sizeof text ? length : 0);
 }
 
-std::string class_of(HWND window)
-{
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 BOOL CALLBACK take_message_text(HWND child, LPARAM box)
 {
     ErrorBox &found = *reinterpret_cast<ErrorBox *>(box);
-    if (_stricmp(class_of(child).c_str(), "Static") == 0) {
+    char class_name[64] = "";
+    GetClassNameA(child, class_name, sizeof class_name);
+    if (_stricmp(class_name, "Static") == 0) {
         std::string text = window_text(child);
         if (!text.empty())
             found.text = text;
