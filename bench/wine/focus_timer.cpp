@@ -21,27 +21,21 @@ const DWORD WAIT_LIMIT_MS = 300000;
 HANDLE g_done;
 HWND g_stopwatch;
 
-double milliseconds_since(const LARGE_INTEGER &start)
-{
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
-           static_cast<double>(frequency.QuadPart);
-}
-
 // Milliseconds from raising the event until the shell's thread has handled it; negative
 // when it did not answer in time.
 double time_event(DWORD event, HWND window)
 {
     ResetEvent(g_done);
-    LARGE_INTEGER start;
+    LARGE_INTEGER start, end, frequency;
     QueryPerformanceCounter(&start);
     NotifyWinEvent(event, window, OBJID_WINDOW, CHILDID_SELF);
     if (!PostMessageA(g_stopwatch, STOPWATCH_MESSAGE, 0, 0) ||
         WaitForSingleObject(g_done, WAIT_LIMIT_MS) != WAIT_OBJECT_0)
         return -1.0;
-    return milliseconds_since(start);
+    QueryPerformanceCounter(&end);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
+           static_cast<double>(frequency.QuadPart);
 }
 
 void answer(const char *what, double ms)
