@@ -4,8 +4,8 @@
 
 #include "events.h"
 #include "exports.h"
-#include "host_api.h"
-#include "settings.h"
+#include "../common/host_api.h"
+#include "settings_file.h"
 
 enum {
     BB_REGISTERMESSAGE = 10001,

@@ -1,7 +1,7 @@
 #include "passes.h"
 
-#include "matching.h"
-#include "settings.h"
+#include "../common/matching.h"
+#include "../common/settings.h"
 #include "window_look.h"
 
 // A pass looks up each process's executable once, however many windows the process has.

@@ -5,7 +5,7 @@
 
 #include "../common/exe_path.h"
 
-void print_pointer_report(void)
+HWND print_pointer_report(void)
 {
     POINT pointer = {0, 0};
     GetCursorPos(&pointer);
@@ -15,4 +15,5 @@ void print_pointer_report(void)
     get_exe_path(window, path);
     printf("\nX:%d, Y:%d\n%s\n", (int)pointer.x, (int)pointer.y, path);
     fflush(stdout);
+    return window;
 }
