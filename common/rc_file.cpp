@@ -19,7 +19,16 @@ static bool is_blank(char c)
     return c == ' ' || c == '\t';
 }
 
+static void rc_next_line(RcParser *parser);
+
 void rc_begin(RcParser *parser)
+{
+    parser->only_key = NULL;
+    rc_next_line(parser);
+}
+
+// Everything but the key looked for, which holds for the whole file.
+static void rc_next_line(RcParser *parser)
 {
     parser->state = LINE_START;
     parser->pending_cr = false;
@@ -49,7 +58,7 @@ static void end_line(RcParser *parser, RcLineFn line_found, void *context)
         parser->value[parser->value_end] = '\0';
         line_found(parser->key, parser->value, context);
     }
-    rc_begin(parser);
+    rc_next_line(parser);
 }
 
 // One byte of a line other than its LF and a CR right before that.
@@ -71,7 +80,8 @@ static void take(RcParser *parser, char c)
             parser->state = SKIP_LINE;
         } else if (c == ':') {
             parser->key[parser->key_end] = '\0';
-            parser->state = parser->key_too_long ? SKIP_LINE : IN_VALUE;
+            bool wanted = !parser->only_key || rc_same_key(parser->key, parser->only_key);
+            parser->state = parser->key_too_long || !wanted ? SKIP_LINE : IN_VALUE;
         } else if (!store(parser->key, RC_KEY_SIZE, &parser->key_length, &parser->key_end, c)) {
             parser->key_too_long = true;
         }
@@ -91,6 +101,14 @@ void rc_feed(RcParser *parser, const char *bytes, size_t count, RcLineFn line_fo
              void *context)
 {
     for (size_t i = 0; i < count; ++i) {
+        // The rest of a skipped line matters only for where it ends.
+        if (parser->state == SKIP_LINE || parser->state == CUT_VALUE) {
+            const char *end = (const char *)memchr(bytes + i, '\n', count - i);
+            if (!end)
+                return;
+            parser->pending_cr = false;
+            i = (size_t)(end - bytes);
+        }
         char c = bytes[i];
         if (parser->pending_cr) {
             parser->pending_cr = false;
@@ -114,13 +132,14 @@ void rc_end(RcParser *parser, RcLineFn line_found, void *context)
     end_line(parser, line_found, context);
 }
 
-bool rc_scan_file(const char *path, RcLineFn line_found, void *context)
+bool rc_scan_file(const char *path, const char *only_key, RcLineFn line_found, void *context)
 {
     FILE *file = fopen(path, "rb");
     if (!file)
         return false;
     RcParser parser;
     rc_begin(&parser);
+    parser.only_key = only_key;
     char chunk[16384];
     size_t total = 0;
     size_t got;
@@ -169,19 +188,16 @@ bool rc_lookup_key(const char *key, char *result)
 }
 
 struct Lookup {
-    const char *key;
     char *value;
     size_t size;
     bool found;
 };
 
-static void keep_if_wanted(const char *key, const char *value, void *context)
+static void keep_value(const char *, const char *value, void *context)
 {
     Lookup *lookup = (Lookup *)context;
-    if (rc_same_key(key, lookup->key)) {
-        copy_cut(lookup->value, value, lookup->size);
-        lookup->found = true;
-    }
+    copy_cut(lookup->value, value, lookup->size);
+    lookup->found = true;
 }
 
 bool rc_read_value(const char *path, const char *key, char *value, size_t size)
@@ -189,8 +205,8 @@ bool rc_read_value(const char *path, const char *key, char *value, size_t size)
     char wanted[RC_KEY_SIZE];
     if (!path || !key || size == 0 || !rc_lookup_key(key, wanted))
         return false;
-    Lookup lookup = {wanted, value, size, false};
-    return rc_scan_file(path, keep_if_wanted, &lookup) && lookup.found;
+    Lookup lookup = {value, size, false};
+    return rc_scan_file(path, wanted, keep_value, &lookup) && lookup.found;
 }
 
 int rc_text_to_int(const char *text)

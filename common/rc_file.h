@@ -25,6 +25,7 @@ typedef void (*RcLineFn)(const char *key, const char *value, void *context);
 
 // A line being read; the bytes of one file may come in pieces of any size.
 struct RcParser {
+    const char *only_key;   // when set, the lines of other keys are skipped unread
     int state;
     bool pending_cr;     // a CR whose next byte is not known yet
     size_t key_length;   // characters stored, trailing blanks included
@@ -36,14 +37,16 @@ struct RcParser {
     char value[RC_VALUE_SIZE];
 };
 
+// Ready for the first line, with every key wanted.
 void rc_begin(RcParser *parser);
 void rc_feed(RcParser *parser, const char *bytes, size_t count, RcLineFn line_found,
              void *context);
 // The end of the data: the last line, when it has no line end.
 void rc_end(RcParser *parser, RcLineFn line_found, void *context);
 
-// Reads the file at path line by line. False when it cannot be opened or read.
-bool rc_scan_file(const char *path, RcLineFn line_found, void *context);
+// Reads the file at path line by line: every key/value line, or with only_key those of that
+// key (as a file line spells it, see rc_lookup_key). False when it cannot be opened or read.
+bool rc_scan_file(const char *path, const char *only_key, RcLineFn line_found, void *context);
 
 // True when the two keys are the same ignoring ASCII case.
 bool rc_same_key(const char *a, const char *b);

@@ -96,7 +96,7 @@ SettingsText::SettingsText(std::string_view bytes)
 bool SettingsText::read_file(const char *path)
 {
     values_.clear();
-    return rc_scan_file(path, add_line, this);
+    return rc_scan_file(path, NULL, add_line, this);
 }
 
 void SettingsText::add_line(const char *key, const char *value, void *text)
