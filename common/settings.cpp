@@ -1,6 +1,5 @@
 #include "settings.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "text.h"
@@ -16,6 +15,23 @@ static void read_text(const char *key, char *slot, size_t size)
     fold(slot);
 }
 
+// "Lumivane.plugin.<name><index>:". Built by hand: snprintf would link MinGW's own printf
+// into the x64 files, msvcrt having none.
+static void entry_key(char *key, const char *name, int index)
+{
+    static_assert(MAX_APPS <= 100, "entry numbers have at most two digits");
+    static const char PREFIX[] = "Lumivane.plugin.";
+    size_t length = sizeof PREFIX - 1;
+    memcpy(key, PREFIX, length);
+    for (; *name; ++name)
+        key[length++] = *name;
+    if (index >= 10)
+        key[length++] = (char)('0' + index / 10);
+    key[length++] = (char)('0' + index % 10);
+    key[length++] = ':';
+    key[length] = '\0';
+}
+
 void read_settings(const char *path)
 {
     if (path != g_settings.path)
@@ -25,15 +41,15 @@ void read_settings(const char *path)
     g_settings.global_level = ReadInt(file, "Lumivane.plugin.globallevel:", 255);
     g_settings.focus_level = ReadInt(file, "Lumivane.plugin.focuslevel:", 255);
 
-    char key[52];
+    char key[40];   // the longest, "Lumivane.plugin.appname49:", and room to spare
     for (int i = 0; i < MAX_APPS; ++i) {
-        snprintf(key, sizeof key, "Lumivane.plugin.level%d:", i);
+        entry_key(key, "level", i);
         g_settings.level[i] = ReadInt(file, key, 255);
-        snprintf(key, sizeof key, "Lumivane.plugin.appname%d:", i);
+        entry_key(key, "appname", i);
         read_text(key, g_settings.app[i], SLOT_SIZE);
-        snprintf(key, sizeof key, "Lumivane.plugin.rule%d:", i);
+        entry_key(key, "rule", i);
         read_text(key, g_settings.rule[i], SLOT_SIZE);
-        snprintf(key, sizeof key, "Lumivane.plugin.exclude%d:", i);
+        entry_key(key, "exclude", i);
         read_text(key, g_settings.exclude[i], SLOT_SIZE);
     }
 }

@@ -1,6 +1,9 @@
+// <stdio.h> before <windows.h>: the other way round, MinGW's x64 headers route printf to
+// MinGW's own, which is 25 KB of code.
+#include <stdio.h>
+
 #include "explain.h"
 
-#include <stdio.h>
 
 #include "../common/exe_path.h"
 #include "../common/matching.h"
