@@ -7,8 +7,9 @@
 #include <string>
 
 #include "../common/text.h"
-#include "../plugin/matching.h"
-#include "../plugin/settings.h"
+#include "../common/matching.h"
+#include "../common/settings.h"
+#include "../plugin/settings_file.h"
 #include "fake_desktop.h"
 
 static void fill_worst_case_settings()

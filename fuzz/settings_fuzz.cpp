@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "../common/text.h"
-#include "../plugin/settings.h"
+#include "../common/settings.h"
+#include "../plugin/settings_file.h"
 #include "fake_desktop.h"
 
 static std::string expected(const std::string &value, size_t slot_size)

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "../plugin/host_api.h"
+#include "../common/host_api.h"
 #include "host_paths.h"
 #include "main_window.h"
 #include "rc_reader.h"

@@ -2,38 +2,22 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <climits>
-#include <cstdio>
 #include <list>
 
+#include "../common/rc_file.h"
 #include "../common/text.h"
 
 namespace rc {
 
 namespace {
 
-// A bigger file is read up to this size; the rest of it is ignored.
-constexpr size_t MAX_FILE_SIZE = 64u << 20;
 // Parsed files kept at once; the least recently used one goes first.
 constexpr size_t MAX_CACHED_FILES = 8;
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trim(std::string_view text)
-{
-    while (!text.empty() && is_blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && is_blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-// Keys compare folded to upper case, as the plug-in folds its names.
-std::string folded(std::string_view key)
+std::string folded(const char *key)
 {
     std::string text(key);
-    fold(&text[0]);
+    fold(text.data());
     return text;
 }
 
@@ -55,20 +39,6 @@ bool stat_file(const char *path, FileStamp *stamp)
         stamp->size = static_cast<long long>(info.st_size);
         stamp->modified = static_cast<long long>(info.st_mtime);
     }
-    return true;
-}
-
-bool read_bytes(const char *path, std::string *bytes)
-{
-    FILE *file = std::fopen(path, "rb");
-    if (!file)
-        return false;
-    bytes->clear();
-    char chunk[65536];
-    size_t got;
-    while (bytes->size() < MAX_FILE_SIZE && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes->append(chunk, std::min(got, MAX_FILE_SIZE - bytes->size()));
-    std::fclose(file);
     return true;
 }
 
@@ -96,10 +66,10 @@ const SettingsText *settings_of(const char *path)
         s_cache.erase(it);
         break;
     }
-    std::string bytes;
-    if (!exists || !read_bytes(path, &bytes))
+    SettingsText text;
+    if (!exists || !text.read_file(path))
         return nullptr;
-    s_cache.push_front(CachedFile{path, stamp, SettingsText(bytes)});
+    s_cache.push_front(CachedFile{path, stamp, std::move(text)});
     if (s_cache.size() > MAX_CACHED_FILES)
         s_cache.pop_back();
     return &s_cache.front().text;
@@ -117,64 +87,30 @@ const std::string *find_value(const char *path, const char *key)
 
 SettingsText::SettingsText(std::string_view bytes)
 {
-    // One slot per line up front: growing the table step by step costs more than the
-    // parse itself on a big file.
-    values_.reserve(std::count(bytes.begin(), bytes.end(), '\n') + 1);
-    while (!bytes.empty()) {
-        size_t end = bytes.find('\n');
-        std::string_view line = bytes.substr(0, end);
-        bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        add_line(line.substr(0, line.find('\0')));
-    }
+    RcParser parser;
+    rc_begin(&parser);
+    rc_feed(&parser, bytes.data(), bytes.size(), add_line, this);
+    rc_end(&parser, add_line, this);
 }
 
-void SettingsText::add_line(std::string_view line)
+bool SettingsText::read_file(const char *path)
 {
-    std::string_view content = trim(line);
-    if (content.empty() || content.front() == '#' || content.front() == '!')
-        return;
-    size_t colon = content.find(':');
-    if (colon == std::string_view::npos)
-        return;
-    std::string_view key = trim(content.substr(0, colon));
-    if (key.empty())
-        return;
-    values_[folded(key)] = std::string(trim(content.substr(colon + 1)));
+    values_.clear();
+    return rc_scan_file(path, NULL, add_line, this);
+}
+
+void SettingsText::add_line(const char *key, const char *value, void *text)
+{
+    static_cast<SettingsText *>(text)->values_[folded(key)] = value;
 }
 
 const std::string *SettingsText::find(std::string_view key) const
 {
-    key = trim(key);
-    if (!key.empty() && key.back() == ':')
-        key = trim(key.substr(0, key.size() - 1));
-    if (key.empty())
+    char wanted[RC_KEY_SIZE];
+    if (!rc_lookup_key(std::string(key).c_str(), wanted))
         return nullptr;
-    auto found = values_.find(folded(key));
+    auto found = values_.find(folded(wanted));
     return found == values_.end() ? nullptr : &found->second;
-}
-
-int text_to_int(const char *text)
-{
-    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
-        ++text;
-    bool negative = *text == '-';
-    if (*text == '-' || *text == '+')
-        ++text;
-    long long value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        value = value * 10 + (*text - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            break;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
 }
 
 const char *read_string(const char *path, const char *key, const char *fallback)
@@ -189,7 +125,7 @@ const char *read_string(const char *path, const char *key, const char *fallback)
 int read_int(const char *path, const char *key, int fallback)
 {
     const std::string *value = find_value(path, key);
-    return value ? text_to_int(value->c_str()) : fallback;
+    return value ? rc_text_to_int(value->c_str()) : fallback;
 }
 
 bool file_exists(const char *path)

@@ -1,5 +1,6 @@
-// The shell's settings-file reader: "key: value" lines looked up by key. Plain C++ with no
-// platform header, so the same code serves BLACKBOX.EXE, the native unit tests and fuzzing.
+// The shell's settings-file reader: "key: value" lines looked up by key, as common/rc_file
+// reads them, with the files kept parsed on top. Plain C++ with no platform header, so the
+// same code serves BLACKBOX.EXE, the native unit tests and fuzzing.
 #pragma once
 #include <string>
 #include <string_view>
@@ -7,24 +8,21 @@
 
 namespace rc {
 
-// The key/value lines of one file's bytes. A line ends at LF (a CR before it is dropped) or
-// at the end of the data; a NUL byte cuts its line short. The key is the text before the
-// first colon, the value the text after it, both without surrounding blanks and tabs.
-// Lines whose first non-blank character is '#' or '!', lines without a colon and lines with
-// an empty key are skipped. Keys compare ignoring ASCII case; the last occurrence wins.
+// The key/value lines of one file's bytes, by the line rules of common/rc_file.h. Keys
+// compare ignoring ASCII case; the last occurrence wins.
 class SettingsText {
 public:
+    SettingsText() = default;
     explicit SettingsText(std::string_view bytes);
+    // Reads the file at path; false when it cannot be read.
+    bool read_file(const char *path);
     // The value of key, or null when absent. key may end with the colon of its line.
     const std::string *find(std::string_view key) const;
 
 private:
-    void add_line(std::string_view line);
+    static void add_line(const char *key, const char *value, void *text);
     std::unordered_map<std::string, std::string> values_;
 };
-
-// C's atoi, with a result beyond int's range held at INT_MIN or INT_MAX.
-int text_to_int(const char *text);
 
 // The value text of key in the file at path, or fallback when the file or key is absent.
 // The text lives in a buffer of the reader and stays valid until the next read.

@@ -2,7 +2,7 @@
 // lib.exe takes the exported names from these dllexport definitions. Nothing here is
 // linked into the plug-in.
 #define SHELL_EXPORT __declspec(dllexport)
-#include "host_api.h"
+#include "../common/host_api.h"
 
 HWND GetBBWnd(void) { return NULL; }
 LPCSTR ReadString(LPCSTR, LPCSTR, LPCSTR defaultValue) { return defaultValue; }

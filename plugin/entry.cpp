@@ -4,8 +4,8 @@
 
 #include "events.h"
 #include "exports.h"
-#include "host_api.h"
-#include "settings.h"
+#include "../common/host_api.h"
+#include "settings_file.h"
 #include "shell_messages.h"
 
 static const char CLASS_NAME[] = "Lumivane";

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "matching.h"
+#include "../common/matching.h"
 #include "passes.h"
 #include "window_look.h"
 

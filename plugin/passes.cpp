@@ -1,7 +1,7 @@
 #include "passes.h"
 
-#include "matching.h"
-#include "settings.h"
+#include "../common/matching.h"
+#include "../common/settings.h"
 #include "window_look.h"
 
 // A pass looks up each process's executable once, however many windows the process has.
@@ -53,11 +53,29 @@ static bool visible_under_rule(Pass *pass, HWND window, const char *word, int *a
     return !decision.left_alone && rule_is(effective_rule(decision.app_index), word);
 }
 
+// Turning on: a window under "ALWAYS" gets its level; one under "FOCUS" waits for the first
+// foreground change. Every other window that Lumivane changed before (in a run that ended
+// without giving it back, or under settings that have stopped naming it since) gets back
+// what it had. A hidden window is looked up only when it carries a record: reading one
+// costs less than a lookup.
 static void visit_always(Pass *pass, HWND window)
 {
-    int index;
-    if (visible_under_rule(pass, window, "ALWAYS", &index))
-        give_level(window, effective_level(index), pass->query);
+    bool visible = IsWindowVisible(window) != FALSE;
+    WindowRecord record;
+    bool recorded = false;
+    if (!visible && !(recorded = read_record(window, &record)))
+        return;
+    Decision decision = decide_in_pass(pass, window);
+    const char *rule = decision.left_alone ? "" : effective_rule(decision.app_index);
+    if (rule_is(rule, "FOCUS"))
+        return;
+    if (rule_is(rule, "ALWAYS")) {
+        if (visible)
+            give_level(window, effective_level(decision.app_index), pass->query);
+        return;
+    }
+    if (recorded || read_record(window, &record))
+        give_back_recorded(window, pass->query, &record);
 }
 
 static void visit_focus(Pass *pass, HWND window)
@@ -70,13 +88,13 @@ static void visit_focus(Pass *pass, HWND window)
     }
 }
 
-// Only a window with a record has anything to be given back, so the others cost no lookup.
+// Everything Lumivane changed is given back, whatever the settings say now and whether or
+// not the window's path can be read. Only a window with a record has anything to be given
+// back, and none needs a lookup.
 static void visit_restore(Pass *pass, HWND window)
 {
     WindowRecord record;
-    if (!IsWindow(window) || !read_record(window, &record))
-        return;
-    if (!decide_in_pass(pass, window).left_alone)
+    if (IsWindow(window) && read_record(window, &record))
         give_back_recorded(window, pass->query, &record);
 }
 

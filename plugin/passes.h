@@ -2,7 +2,9 @@
 #pragma once
 #include <windows.h>
 
-// Turning on: each visible window under an "ALWAYS" rule gets its level.
+// Turning on: each visible window under an "ALWAYS" rule gets its level; every window that
+// carries a record and whose settings now ask nothing of it (no rule, an exclusion, a rule
+// word that is none or "MOVING", a path that can't be read) gets back what it had.
 void always_pass(void);
 
 // After a foreground change: every visible window under a "FOCUS" rule gets its level,
@@ -10,5 +12,5 @@ void always_pass(void);
 void focus_pass(HWND foreground);
 
 // Turning off: every top-level window, visible or hidden, gets back what it had before
-// Lumivane changed it.
+// Lumivane changed it, whatever the settings say now.
 void restore_pass(void);

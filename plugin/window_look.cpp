@@ -1,15 +1,5 @@
 #include "window_look.h"
 
-#include "../common/system_function.h"
-
-// GetLayeredWindowAttributes is missing on Windows 2000, and its ordinal differs between
-// versions, so it is looked up by name.
-LayeredQueryFn layered_query(void)
-{
-    return reinterpret_cast<LayeredQueryFn>(
-        find_system_function("user32.dll", "GetLayeredWindowAttributes"));
-}
-
 // Changing the extended style of another thread's window waits until that thread has
 // handled the style-change messages. A hung application would freeze the shell's only
 // thread, so such a window must prove it answers first.

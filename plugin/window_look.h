@@ -2,14 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "../common/window_access.h"
 #include "window_record.h"
-
-// How long a window's thread may take to answer before the window is passed over.
-enum { ANSWER_TIMEOUT_MS = 200 };
-
-// GetLayeredWindowAttributes, or NULL on a system without it (Windows 2000).
-typedef BOOL(WINAPI *LayeredQueryFn)(HWND window, COLORREF *key, BYTE *alpha, DWORD *flags);
-LayeredQueryFn layered_query(void);
 
 // Gives a window that exists, and that its decision lets Lumivane touch, the opacity level.
 // Before the first change it records on the window what the window had; 255 gives that

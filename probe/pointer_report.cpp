@@ -1,11 +1,14 @@
+// <stdio.h> before <windows.h>: the other way round, MinGW's x64 headers route printf to
+// MinGW's own, which is 25 KB of code.
+#include <stdio.h>
+
 #include "pointer_report.h"
 
-#include <stdio.h>
 #include <windows.h>
 
 #include "../common/exe_path.h"
 
-void print_pointer_report(void)
+HWND print_pointer_report(void)
 {
     POINT pointer = {0, 0};
     GetCursorPos(&pointer);
@@ -15,4 +18,5 @@ void print_pointer_report(void)
     get_exe_path(window, path);
     printf("\nX:%d, Y:%d\n%s\n", (int)pointer.x, (int)pointer.y, path);
     fflush(stdout);
+    return window;
 }

@@ -1,7 +1,9 @@
 // What Peekster prints: the pointer position and the executable under it.
 #pragma once
+#include <windows.h>
 
 // Prints "\nX:<x>, Y:<y>\n<path>\n" to standard output: the pointer's screen position and
 // the executable path (at most 49 characters, as the system spells it) of the window
 // under it; the path line is empty when no window or no readable process is there.
-void print_pointer_report(void);
+// Answers that window, or NULL.
+HWND print_pointer_report(void);

@@ -271,6 +271,11 @@ TEST(Conformance, ChildWindowsSayChildInTheirStyleCanBeLayeredAndGoWithTheirPare
     EXPECT_TRUE(seen(owned));
     EXPECT_FALSE(seen(child));
 
+    // The root of a child is the top-level window that holds it; an owned window is its own.
+    EXPECT_EQ(GetAncestor(child, GA_ROOT), top);
+    EXPECT_EQ(GetAncestor(owned, GA_ROOT), owned);
+    EXPECT_EQ(GetAncestor(top, GA_ROOT), top);
+
     // Windows 8 and later (for programs that declare them) and Wine layer child windows too.
     SetWindowLongA(child, GWL_EXSTYLE, GetWindowLongA(child, GWL_EXSTYLE) | WS_EX_LAYERED);
     EXPECT_NE(GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_LAYERED, 0);

@@ -33,13 +33,6 @@ std::string with_backslash(std::string path)
     return path;
 }
 
-bool write_file(const std::string &path, const std::string &text)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    return bool(file);
-}
-
 long long file_size(const std::string &path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -54,6 +47,13 @@ bool same_text_ignoring_case(const std::string &a, const std::string &b)
 }
 
 }  // namespace
+
+bool write_file(const std::string &path, const std::string &text)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    return bool(file);
+}
 
 DWORD time_scale()
 {

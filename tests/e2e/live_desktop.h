@@ -138,6 +138,9 @@ private:
     std::vector<std::unique_ptr<TargetApp>> apps_;
 };
 
+// Writes text to path byte for byte; false when that failed.
+bool write_file(const std::string &path, const std::string &text);
+
 // "Lumivane.plugin.appnameN: app", the rule and the level lines of entry N.
 std::string settings_entry(int index, const std::string &app, const std::string &rule,
                            int level);

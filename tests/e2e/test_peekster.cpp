@@ -59,3 +59,130 @@ TEST_F(LiveDesktop, PeeksterPrintsThePointerAndTheExecutableUnderIt)
         EXPECT_EQ(probe.raw_output(), expected);
     }
 }
+
+// Peekster given a settings file: today's lines first, then what Lumivane would do with the
+// window, read from that file as the plug-in reads it; over an app of each bitness.
+TEST_F(LiveDesktop, PeeksterExplainsWhatLumivaneWouldDoWithTheWindow)
+{
+    struct Case {
+        const char *name;
+        std::string settings;
+        std::string explanation;   // the lines after "Settings: FILE"
+    } cases[] = {
+        {"entry", settings_entry(0, "POINTED", "ALWAYS", 180),
+         "Decided by: entry 0 (appname0: POINTED, rule0: ALWAYS, level0: 180)\r\n"
+         "Lumivane: translucent at 180 always\r\n"},
+        {"hidden later entry",
+         settings_entry(0, "pointe", "FOCUS", 90) + settings_entry(1, "POINTED", "ALWAYS", 120),
+         "Decided by: entry 0 (appname0: POINTE, rule0: FOCUS, level0: 90)\r\n"
+         "Hidden: entry 1 (appname1: POINTED, rule1: ALWAYS, level1: 120) also matches, but "
+         "entry 0 comes first\r\n"
+         "Lumivane: translucent at 90 while not in front, at the focus level 255 when in "
+         "front\r\n"},
+        {"exclusion",
+         settings_entry(3, "POINTED", "MOVING", 100) + "Lumivane.plugin.exclude7: inted\n",
+         "Decided by: exclusion 7 (exclude7: INTED)\r\n"
+         "Hidden: entry 3 (appname3: POINTED, rule3: MOVING, level3: 100) also matches, but "
+         "exclusion 7 wins over every entry\r\n"
+         "Lumivane: never touches this window\r\n"},
+        {"global rule",
+         "Lumivane.plugin.global: moving\nLumivane.plugin.globallevel: 300\n" +
+             settings_entry(0, "elsewhere", "ALWAYS", 10),
+         "Decided by: the global rule (global: MOVING, globallevel: 300), as no entry names "
+         "the program\r\n"
+         "Lumivane: translucent at 44 while moved or sized\r\n"},
+        {"nothing", "",
+         "Decided by: nothing: no entry, exclusion or global rule names the program\r\n"
+         "Lumivane: leaves this window alone\r\n"},
+    };
+    std::string peekster = directory() + "Peekster.exe";
+    for (Bitness bitness : {Bitness::same, Bitness::other}) {
+        TargetApp &app = start_app(bitness == Bitness::same ? "POINTED" : "POINTED2",
+                                   {{"visible", "main"}}, bitness);
+        ASSERT_FALSE(HasFailure());
+        // The pointer rests on a control inside the window: its top-level window is explained.
+        HWND control = app.open_child("main", "edit");
+        ASSERT_TRUE(control);
+        HWND window = app.window("main");
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        POINT point = middle_of(control);
+        ASSERT_TRUE(SetCursorPos(point.x, point.y));
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (bitness == Bitness::same ? "" : ", other bitness"));
+            std::string file = directory() + "explained.rc";
+            ASSERT_TRUE(write_file(file, c.settings));
+            ChildProcess probe("\"" + peekster + "\" \"" + file + "\"", directory());
+            ASSERT_TRUE(probe.started());
+            ASSERT_EQ(probe.wait_for_exit(SETTLE_MS), std::optional<DWORD>(0));
+            EXPECT_EQ(probe.raw_output(), "\r\nX:" + std::to_string(point.x) + ", Y:" +
+                                              std::to_string(point.y) + "\r\n" +
+                                              app.module().substr(0, 49) + "\r\nSettings: " +
+                                              file + "\r\n" + c.explanation);
+        }
+    }
+}
+
+TEST_F(LiveDesktop, PeeksterRefusesWhatIsNoSettingsFileWithAMessageAndAnExitCode)
+{
+    std::string peekster = "\"" + directory() + "Peekster.exe\"";
+    std::string folder = directory() + "a-folder";
+    CreateDirectoryA(folder.c_str(), NULL);
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    std::string locked = directory() + "locked.rc";
+    ASSERT_TRUE(write_file(locked, "Lumivane.plugin.global: ALWAYS\n"));
+    // Opened without sharing, as an editor may hold it: nobody else can read it meanwhile.
+    HANDLE lock = CreateFileA(locked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    std::string binary = directory() + "binary.rc";
+    std::string bytes;
+    for (int i = 0; i < 200000; ++i)
+        bytes += (char)((i * 7919) >> 3);
+    ASSERT_TRUE(write_file(binary, bytes));
+    // Hundreds of megabytes, sparse, so the test writes almost nothing.
+    std::string huge = directory() + "huge.rc";
+    HANDLE file = CreateFileA(huge.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LONG high = 0;
+    SetFilePointer(file, 300 << 20, &high, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+    std::string empty = directory() + "empty.rc";
+    ASSERT_TRUE(write_file(empty, ""));
+
+    struct Case {
+        const char *name;
+        std::string arguments;
+        DWORD exit_code;
+        std::string message;   // a line of its output
+    } cases[] = {
+        {"no such file", "\"" + directory() + "missing.rc\"", 1,
+         "Peekster: there is no settings file " + directory() + "missing.rc"},
+        {"a folder", "\"" + folder + "\"", 1,
+         "Peekster: " + folder + " is a folder, not a settings file"},
+        {"unreadable", "\"" + locked + "\"", 1,
+         "Peekster: the settings file " + locked + " cannot be read"},
+        {"two arguments", "\"" + empty + "\" \"" + empty + "\"", 2,
+         "Peekster: give at most one argument, a settings file"},
+        {"longer than a path", std::string(300, 'x'), 1,
+         "Peekster: the settings file's name is longer than a path can be (259 characters "
+         "at most)"},
+        {"huge", "\"" + huge + "\"", 1,
+         "Peekster: " + huge + " is too big for a settings file (more than 1 MB)"},
+        {"binary", "\"" + binary + "\"", 0, "Settings: " + binary},
+        {"empty", "\"" + empty + "\"", 0,
+         "Decided by: nothing: no entry, exclusion or global rule names the program"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ChildProcess probe(peekster + " " + c.arguments, directory());
+        ASSERT_TRUE(probe.started());
+        EXPECT_EQ(probe.wait_for_exit(SETTLE_MS), std::optional<DWORD>(c.exit_code));
+        std::string output = probe.raw_output();
+        EXPECT_NE(output.find(c.message + "\r\n"), std::string::npos) << ::testing::PrintToString(output);
+        if (c.exit_code != 0) {
+            EXPECT_EQ(output.find("X:"), std::string::npos) << output;
+        }
+    }
+    CloseHandle(lock);
+}

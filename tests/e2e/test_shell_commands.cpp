@@ -152,3 +152,59 @@ TEST_F(LiveDesktop, QuitRestoresEveryWindowAndTheHostExitsZero)
     ASSERT_TRUE(quit_host());
     EXPECT_TRUE(looks_are(restored));
 }
+
+TEST_F(LiveDesktop, WindowsLumivaneChangedComeBackWhateverTheSettingsSayNow)
+{
+    const std::string named = settings_entry(0, "FADER", "ALWAYS", 120);
+    const std::string excluded = named + "Lumivane.plugin.exclude0: FADER\n";
+    write_settings(named);
+    TargetApp &fader = start_app("FADER", {{"visible", "main"}});
+    ASSERT_FALSE(HasFailure());
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    HWND main = fader.window("main");
+    ASSERT_TRUE(looks_are({{main, translucent(120)}}));
+
+    // The user excludes the fader from now on: a reconfigure changes nothing at once, but
+    // switching off, and quitting, give the window back.
+    struct Step {
+        const char *what;
+        const std::string *settings;   // written before the command, when not null
+        const char *arguments;
+        const char *report;
+        ExpectedLook look;
+    };
+    const Step steps[] = {
+        {"exclusion added", &excluded, "-reconfigure", "reconfigure delivered to 1 window(s)",
+         translucent(120)},
+        {"switched off", nullptr, "-exec @LumivaneTog", TOGGLED, opaque()},
+        {"switched on, excluded", nullptr, "-exec @LumivaneTog", TOGGLED, opaque()},
+        {"exclusion removed", &named, "-reconfigure", "reconfigure delivered to 1 window(s)",
+         opaque()},
+        {"switched off", nullptr, "-exec @LumivaneTog", TOGGLED, opaque()},
+        {"switched on", nullptr, "-exec @LumivaneTog", TOGGLED, translucent(120)},
+        {"exclusion added again", &excluded, "-reconfigure",
+         "reconfigure delivered to 1 window(s)", translucent(120)},
+        {"quit", nullptr, "-quit", "endPlugin ", opaque()},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.settings) {
+            ASSERT_NO_FATAL_FAILURE(write_settings(*step.settings));
+        }
+        ASSERT_TRUE(deliver(step.arguments, step.report));
+        EXPECT_TRUE(looks_become({{main, step.look}}));
+    }
+
+    // A shell killed while the window is translucent, started again with settings that no
+    // longer name it: the start gives the window back.
+    ASSERT_TRUE(host().wait_for_exit(SETTLE_MS));
+    write_settings(named);
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    ASSERT_TRUE(looks_become({{main, translucent(120)}}));
+    host().terminate();
+    ASSERT_TRUE(host().wait_for_exit(SETTLE_MS));
+    EXPECT_TRUE(looks_are({{main, translucent(120)}}));
+    write_settings(settings_entry(0, "OTHER", "ALWAYS", 60));
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    EXPECT_TRUE(looks_become({{main, opaque()}}));
+}

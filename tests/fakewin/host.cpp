@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "../../plugin/host_api.h"
+#include "../../common/host_api.h"
 #include "state.h"
 
 namespace fake {

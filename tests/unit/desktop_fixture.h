@@ -9,9 +9,10 @@
 
 #include "../../common/exe_path.h"
 #include "../../plugin/events.h"
-#include "../../plugin/matching.h"
+#include "../../common/matching.h"
 #include "../../plugin/passes.h"
-#include "../../plugin/settings.h"
+#include "../../common/settings.h"
+#include "../../plugin/settings_file.h"
 #include "../../plugin/window_look.h"
 #include "fake_desktop.h"
 

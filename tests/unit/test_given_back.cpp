@@ -183,3 +183,85 @@ TEST_F(GivenBack, TheRecordOutlivesAReconfigureThatRemovesTheEntry)
     EXPECT_TRUE(is_plain(hidden));
     endPlugin(fake::plugin_module());
 }
+
+// The fader's windows are at 120 under "ALWAYS"; then the settings change and the plug-in is
+// switched off, quit, or started again after the shell was killed without giving them back.
+TEST_F(GivenBack, EveryRecordedWindowComesBackWhenTheSettingsNoLongerAskForIt)
+{
+    using Keys = std::map<std::string, std::string>;
+    const Keys before = {{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}};
+    Keys excluded = before;
+    excluded["exclude0"] = "fader";
+    enum Then { SWITCH_OFF, QUIT, RESTART };
+    struct Case {
+        const char *name;
+        Keys later;
+        bool path_lost;   // the fader's path can no longer be read
+        Then then;
+        BYTE level;       // the fader's windows afterwards; 255: as they had it
+    } cases[] = {
+        {"exclusion added, switched off", excluded, false, SWITCH_OFF, 255},
+        {"exclusion added, quit", excluded, false, QUIT, 255},
+        {"path lost, switched off", before, true, SWITCH_OFF, 255},
+        {"path lost, quit", before, true, QUIT, 255},
+        {"restart, nothing names it", {}, false, RESTART, 255},
+        {"restart, exclusion", excluded, false, RESTART, 255},
+        {"restart, rule none",
+         {{"appname0", "fader"}, {"rule0", "sometimes"}, {"level0", "90"}}, false, RESTART, 255},
+        {"restart, moving",
+         {{"appname0", "fader"}, {"rule0", "moving"}, {"level0", "90"}}, false, RESTART, 255},
+        {"restart, path lost", before, true, RESTART, 255},
+        {"restart, always", {{"appname0", "fader"}, {"rule0", "always"}, {"level0", "90"}}, false,
+         RESTART, 90},
+        {"restart, global always",
+         {{"global", "always"}, {"globallevel", "60"}, {"exclude0", "other"}}, false, RESTART, 60},
+        {"restart, focus waits for a foreground change",
+         {{"appname0", "fader"}, {"rule0", "focus"}, {"level0", "90"}}, false, RESTART, 120},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        fake::set_file(PLUGIN_DIR + "Lumivane.rc", full_keys(before));
+        // Another bitness's process: its path comes only from the image-name query.
+        fake::ProcessOptions fader = {.modules_readable = false};
+        DWORD process = fake::add_process("C:\\Apps\\fader.exe", fader);
+        AppWindows app = {fake::add_window(process), fake::add_window(process),
+                          fake::add_window(process)};
+        fake::set_own_layered(app.own_alpha, 0, 200, LWA_ALPHA);
+        fake::set_own_layered(app.keyed, KEY, 200, BOTH);
+        HWND hidden = fake::add_window(process, {.visible = false});
+        AppWindows untouched_app = open_app("C:\\Apps\\other.exe");
+        ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+        fake::raise_event(EVENT_OBJECT_CREATE, hidden);
+        ASSERT_TRUE(looks(app, 120));
+        ASSERT_TRUE(has_alpha(hidden, 120));
+
+        fake::set_file(PLUGIN_DIR + "Lumivane.rc", full_keys(c.later));
+        if (c.path_lost)
+            fake::set_image_name_query_available(false);
+        switch (c.then) {
+        case SWITCH_OFF:
+            fake::reconfigure();
+            fake::broadcast("@LumivaneTog");
+            break;
+        case QUIT:
+            fake::reconfigure();
+            endPlugin(fake::plugin_module());
+            break;
+        case RESTART:
+            // The killed shell's run never gave anything back; the new run starts afresh.
+            load_settings(fake::plugin_module());
+            turn_on();
+            break;
+        }
+        EXPECT_TRUE(looks(app, c.level));
+        if (c.level == 255) {
+            EXPECT_TRUE(is_plain(hidden));
+            for (HWND w : {app.plain, app.own_alpha, app.keyed, hidden})
+                EXPECT_EQ(fake::window(w).properties, 0);
+        }
+        EXPECT_TRUE(untouched(untouched_app));
+        if (c.then != QUIT)
+            endPlugin(fake::plugin_module());
+    }
+}

@@ -1,5 +1,5 @@
-// What a pass costs: each process looked up once, and no call for a window that already
-// looks as it should.
+// What a pass costs: each process looked up once (the restore pass none), and no call for a
+// window that already looks as it should.
 #include <vector>
 
 #include "desktop_fixture.h"
@@ -26,7 +26,7 @@ int total_writes(const std::vector<HWND> &windows)
 
 }  // namespace
 
-TEST_F(PassCost, EveryPassLooksUpEachProcessOnce)
+TEST_F(PassCost, EveryPassLooksUpEachProcessOnceAndTheRestorePassNone)
 {
     use_settings({{"appname0", "busy"}, {"rule0", "always"}, {"level0", "100"},
                   {"appname1", "quiet"}, {"rule1", "focus"}, {"level1", "150"}});
@@ -34,21 +34,27 @@ TEST_F(PassCost, EveryPassLooksUpEachProcessOnce)
     DWORD quiet = fake::add_process("C:\\Apps\\quiet.exe");
     std::vector<HWND> busy_windows = open_windows(busy, 100);
     std::vector<HWND> quiet_windows = open_windows(quiet, 40);
+    // Hidden and never changed: nothing to look up in any pass.
+    DWORD ghost = fake::add_process("C:\\Apps\\busy-ghost.exe");
+    for (int i = 0; i < 20; ++i)
+        fake::add_window(ghost, {.visible = false});
 
     struct {
         const char *pass;
         void (*run)();
+        int lookups;   // of each process
     } passes[] = {
-        {"ALWAYS", [] { always_pass(); }},
-        {"FOCUS", [] { focus_pass(fake::shell_window()); }},
-        {"restore", [] { restore_pass(); }},
+        {"ALWAYS", [] { always_pass(); }, 1},
+        {"FOCUS", [] { focus_pass(fake::shell_window()); }, 1},
+        {"restore", [] { restore_pass(); }, 0},
     };
     for (auto &pass : passes) {
         SCOPED_TRACE(pass.pass);
         int busy_before = fake::lookups_of(busy), quiet_before = fake::lookups_of(quiet);
         pass.run();
-        EXPECT_EQ(fake::lookups_of(busy) - busy_before, 1);
-        EXPECT_EQ(fake::lookups_of(quiet) - quiet_before, 1);
+        EXPECT_EQ(fake::lookups_of(busy) - busy_before, pass.lookups);
+        EXPECT_EQ(fake::lookups_of(quiet) - quiet_before, pass.lookups);
+        EXPECT_EQ(fake::lookups_of(ghost), 0);
     }
     // The passes did their work on every window.
     for (HWND w : busy_windows)

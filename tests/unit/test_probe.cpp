@@ -1,4 +1,10 @@
 // Peekster's output on the fake desktop.
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "../../probe/explain.h"
 #include "../../probe/pointer_report.h"
 #include "desktop_fixture.h"
 
@@ -31,5 +37,113 @@ TEST_F(Probe, PrintsPositionAndTheExecutableUnderThePointer)
         print_pointer_report();
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.expected);
         EXPECT_EQ(fake::open_handles(), 0);
+    }
+}
+
+// Peekster given a settings file: which line decides the top-level window under the pointer,
+// what that means over time and why Lumivane cannot act on it. The plug-in then does with
+// the window exactly what the explanation says.
+TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
+{
+    using Keys = std::map<std::string, std::string>;
+    const Keys always180 = {{"appname0", "fader"}, {"rule0", "always"}, {"level0", "180"}};
+    const std::string entry0 = "Decided by: entry 0 (appname0: FADER, rule0: ALWAYS, level0: 180)\n";
+    struct Case {
+        const char *name;
+        Keys keys;
+        fake::WindowOptions window;
+        fake::ProcessOptions process;
+        bool over_control;   // the pointer rests on a control inside the window
+        std::string explanation;
+    } cases[] = {
+        {"entry", always180, {}, {}, false,
+         entry0 + "Lumivane: translucent at 180 always\n"},
+        {"later entry hidden",
+         {{"appname0", "fad"}, {"rule0", "Focus"}, {"level0", "90"}, {"appname1", "fader"},
+          {"rule1", "always"}, {"level1", "120"}},
+         {}, {}, false,
+         "Decided by: entry 0 (appname0: FAD, rule0: FOCUS, level0: 90)\n"
+         "Hidden: entry 1 (appname1: FADER, rule1: ALWAYS, level1: 120) also matches, but entry "
+         "0 comes first\n"
+         "Lumivane: translucent at 90 while not in front, at the focus level 255 when in front\n"},
+        {"exclusion hides an entry",
+         {{"appname1", "fader"}, {"rule1", "moving"}, {"level1", "60"}, {"exclude2", "der"}},
+         {}, {}, false,
+         "Decided by: exclusion 2 (exclude2: DER)\n"
+         "Hidden: entry 1 (appname1: FADER, rule1: MOVING, level1: 60) also matches, but "
+         "exclusion 2 wins over every entry\n"
+         "Lumivane: never touches this window\n"},
+        {"exclusion hides the global rule",
+         {{"global", "always"}, {"globallevel", "100"}, {"exclude0", "apps"}}, {}, {}, false,
+         "Decided by: exclusion 0 (exclude0: APPS)\n"
+         "Hidden: the global rule (global: ALWAYS, globallevel: 100) would apply, but exclusion "
+         "0 wins over it\n"
+         "Lumivane: never touches this window\n"},
+        {"global rule", {{"global", "moving"}, {"globallevel", "300"}}, {}, {}, false,
+         "Decided by: the global rule (global: MOVING, globallevel: 300), as no entry names the "
+         "program\n"
+         "Lumivane: translucent at 44 while moved or sized\n"},
+        {"nothing", {}, {}, {}, false,
+         "Decided by: nothing: no entry, exclusion or global rule names the program\n"
+         "Lumivane: leaves this window alone\n"},
+        {"no rule word", {{"appname0", "fader"}, {"rule0", "sometimes"}}, {}, {}, false,
+         "Decided by: entry 0 (appname0: FADER, rule0: SOMETIMES, level0: 255)\n"
+         "Lumivane: leaves this window alone: the rule \"SOMETIMES\" is none of ALWAYS, FOCUS, "
+         "MOVING\n"},
+        {"path cannot be read", always180, {}, {.can_open = false}, false,
+         "Decided by: nothing, as the program's path cannot be read\n"
+         "Lumivane: never touches this window\n"
+         "Cannot act: the program's path cannot be read (an administrator's or another user's "
+         "program, or a program that has ended)\n"},
+        {"per-pixel window, pointer on a control", always180, {.ex_style = WS_EX_LAYERED}, {},
+         true,
+         entry0 + "Lumivane: translucent at 180 always\n"
+                  "Cannot act: the window draws its own per-pixel translucency\n"},
+        {"hung window", always180, {.hung = true}, {}, true,
+         entry0 + "Lumivane: translucent at 180 always\n"
+                  "Cannot act: its program answers no messages\n"},
+    };
+    const std::string file = "C:\\Users\\me\\Lumivane.rc";
+    const std::string exe = "C:\\Apps\\Fader.exe";
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        fake::set_file(file, full_keys(c.keys));
+        read_settings(file.c_str());
+        HWND window = app_window(exe, c.window, c.process);
+        HWND other = app_window("C:\\Apps\\other.exe");
+        fake::set_pointer(5, 6, c.over_control ? fake::add_child_window(window) : window);
+        testing::internal::CaptureStdout();
+        print_explanation(print_pointer_report());
+        std::string output = testing::internal::GetCapturedStdout();
+        std::string shown = c.process.can_open ? exe : "";
+        EXPECT_EQ(output, "\nX:5, Y:6\n" + shown + "\nSettings: " + file + "\n" + c.explanation);
+        EXPECT_EQ(fake::open_handles(), 0);
+
+        // Turned on, another window comes to the front, then the window is moved.
+        turn_on();
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
+        fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, window);
+        size_t at = output.find("translucent at ");
+        if (at == std::string::npos || output.find("Cannot act") != std::string::npos)
+            EXPECT_EQ(writes(window), 0);
+        else
+            EXPECT_TRUE(has_alpha(window, (BYTE)atoi(output.c_str() + at + 15)));
+        turn_off();
+    }
+}
+
+// Peekster's explanation comes from the plug-in's matching, not from a copy of it: nothing
+// in Peekster's own sources searches a path for a fragment.
+TEST_F(Probe, ExplainsWithThePluginsOwnMatching)
+{
+    for (const auto &file : std::filesystem::directory_iterator(LUMIVANE_SOURCE_DIR "/probe")) {
+        SCOPED_TRACE(file.path().string());
+        std::ifstream stream(file.path());
+        std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+        for (const char *search : {"strstr", "strncmp", "memcmp", "find("})
+            EXPECT_EQ(text.find(search), std::string::npos) << search;
+        if (file.path().filename() == "explain.cpp")
+            EXPECT_NE(text.find("decide_path("), std::string::npos);
     }
 }

@@ -1,5 +1,6 @@
-// The shell's settings reader (host/rc_reader): what ReadString, ReadInt and FileExists
-// give for a file's bytes, and that a changed file is read again.
+// The shell's settings reader (host/rc_reader over common/rc_file, which Peekster reads
+// with too): what ReadString, ReadInt and FileExists give for a file's bytes, and that a
+// changed file is read again.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "../../common/rc_file.h"
 #include "../../host/rc_reader.h"
 
 namespace {
@@ -68,6 +70,7 @@ struct StringCase {
 TEST_F(RcReader, ReadStringFollowsTheLineRules)
 {
     using namespace std::string_literals;
+    const std::string key255(255, 'k'), key256(256, 'k');
     const StringCase cases[] = {
         {"a: 1\n", "a", "1"},
         // the key ends at the first colon; the value keeps the others
@@ -121,6 +124,13 @@ TEST_F(RcReader, ReadStringFollowsTheLineRules)
         // binary garbage around a good line
         {"\xff\xfe\x01\x02garbage\n\x80\x90: \x81\nkey: ok\n\x7f\x00\xff"s, "key", "ok"},
         {"\xff\xfe\x01\x02garbage\n\x80\x90: \x81\nkey: ok\n"s, "\x80\x90", "\x81"},
+        // fixed buffers: values cut at 1023 characters, keys up to 255, blanks beyond either
+        // dropped as blanks are; a CR and its LF read in two pieces of the file
+        {"a: " + std::string(2000, 'v') + "\n", "a", std::string(1023, 'v')},
+        {key255 + ": 1\n", key255.c_str(), "1"},
+        {key256 + ": 1\n", key256.c_str(), std::nullopt},
+        {"k" + std::string(5000, ' ') + ": 1" + std::string(5000, '\t') + "\n", "k", "1"},
+        {std::string(16379, '#') + "\na:1\r\n", "a", "1"},
         // nothing there
         {"", "a", std::nullopt},
         {"\n\n\r\n", "a", std::nullopt},
@@ -128,6 +138,11 @@ TEST_F(RcReader, ReadStringFollowsTheLineRules)
     for (const StringCase &c : cases) {
         std::string path = fresh_file(c.bytes);
         EXPECT_EQ(value_of(path, c.key), c.expected)
+            << "file " << ::testing::PrintToString(c.bytes) << ", key \"" << c.key << '"';
+        // Peekster's look-up, which keeps nothing between reads, finds the same.
+        char value[RC_VALUE_SIZE];
+        bool found = rc_read_value(path.c_str(), c.key, value, sizeof value);
+        EXPECT_EQ(found ? std::optional<std::string>(value) : std::nullopt, c.expected)
             << "file " << ::testing::PrintToString(c.bytes) << ", key \"" << c.key << '"';
     }
 }

@@ -92,6 +92,7 @@ typedef struct _OSVERSIONINFOA {
 #define WM_DESTROY 0x0002
 #define WM_CLOSE 0x0010
 #define SMTO_ABORTIFHUNG 0x0002
+#define GA_ROOT 2
 
 #define PROCESS_QUERY_INFORMATION 0x0400
 #define PROCESS_VM_READ 0x0010
@@ -152,3 +153,4 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT flags);
 BOOL GetCursorPos(POINT *point);
 HWND WindowFromPoint(POINT point);
+HWND GetAncestor(HWND window, UINT flags);

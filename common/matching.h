@@ -1,12 +1,17 @@
-// Which settings entry claims a window, and whether Lumivane may touch it at all.
+// Which settings entry claims a window, and whether Lumivane may touch it at all: the one
+// decision of the plug-in, and of Peekster when it explains a window.
 #pragma once
 #include <windows.h>
 
 // The first entry whose application fragment occurs in the folded path, or -1.
 int find_app_index(const char *folded_path);
+// The same among the entries from number first on: the later entries that also match.
+int find_entry_from(const char *folded_path, int first);
 
 // True when one of the exclusion fragments occurs in the folded path.
 bool is_excluded(const char *folded_path);
+// The first exclusion whose fragment occurs in the folded path, or -1.
+int find_exclusion(const char *folded_path);
 
 // What the settings make of one executable.
 struct Decision {

@@ -2,16 +2,30 @@
 
 #include <string.h>
 
-#include "../common/exe_path.h"
-#include "../common/text.h"
+#include "exe_path.h"
 #include "settings.h"
+#include "text.h"
 
-int find_app_index(const char *folded_path)
+int find_entry_from(const char *folded_path, int first)
 {
     if (folded_path[0] == '\0')
         return -1;
-    for (int i = 0; i < MAX_APPS; ++i) {
+    for (int i = first; i < MAX_APPS; ++i) {
         if (g_settings.app[i][0] != '\0' && strstr(folded_path, g_settings.app[i]))
+            return i;
+    }
+    return -1;
+}
+
+int find_app_index(const char *folded_path)
+{
+    return find_entry_from(folded_path, 0);
+}
+
+int find_exclusion(const char *folded_path)
+{
+    for (int i = 0; i < MAX_APPS; ++i) {
+        if (g_settings.exclude[i][0] != '\0' && strstr(folded_path, g_settings.exclude[i]))
             return i;
     }
     return -1;
@@ -19,11 +33,7 @@ int find_app_index(const char *folded_path)
 
 bool is_excluded(const char *folded_path)
 {
-    for (int i = 0; i < MAX_APPS; ++i) {
-        if (g_settings.exclude[i][0] != '\0' && strstr(folded_path, g_settings.exclude[i]))
-            return true;
-    }
-    return false;
+    return find_exclusion(folded_path) >= 0;
 }
 
 Decision decide_path(const char *folded_path)

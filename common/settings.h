@@ -1,5 +1,5 @@
-// The settings table: everything Lumivane.rc says, read at start-up and on every
-// reconfigure, never written back.
+// The settings table: everything Lumivane.rc says, read by the plug-in at start-up and on
+// every reconfigure, and by Peekster from the file it is given; never written back.
 #pragma once
 #include <windows.h>
 
@@ -24,6 +24,7 @@ struct SettingsTable {
 // Texts are stored folded to upper case; levels as read (users take the low 8 bits).
 extern SettingsTable g_settings;
 
-// Finds the settings file beside the plug-in or in the shell's directory and reads every
-// key into g_settings; keys that are missing take their defaults.
-void load_settings(HINSTANCE module);
+// Reads every key of the settings file into g_settings through the shell's readers; keys
+// that are missing take their defaults. The file's name, cut to the path's size, is kept in
+// g_settings.path.
+void read_settings(const char *path);

@@ -1,12 +1,9 @@
-#include "settings.h"
+#include "settings_file.h"
 
-#include <stdio.h>
 #include <string.h>
 
-#include "../common/text.h"
-#include "host_api.h"
-
-SettingsTable g_settings;
+#include "../common/host_api.h"
+#include "../common/settings.h"
 
 // Replaces everything after the last backslash of path with name. A result that would not
 // fit the buffer is not written, and the candidate counts as missing.
@@ -57,31 +54,8 @@ static void locate_settings_file(HINSTANCE module)
     memcpy(path, fallback, sizeof fallback);
 }
 
-// Values longer than the slot are cut to its width.
-static void read_text(const char *key, char *slot, size_t size)
-{
-    const char *value = ReadString(g_settings.path, key, "");
-    copy_cut(slot, value ? value : "", size);
-    fold(slot);
-}
-
 void load_settings(HINSTANCE module)
 {
     locate_settings_file(module);
-    const char *file = g_settings.path;
-    read_text("Lumivane.plugin.global:", g_settings.global_rule, GLOBAL_RULE_SIZE);
-    g_settings.global_level = ReadInt(file, "Lumivane.plugin.globallevel:", 255);
-    g_settings.focus_level = ReadInt(file, "Lumivane.plugin.focuslevel:", 255);
-
-    char key[52];
-    for (int i = 0; i < MAX_APPS; ++i) {
-        snprintf(key, sizeof key, "Lumivane.plugin.level%d:", i);
-        g_settings.level[i] = ReadInt(file, key, 255);
-        snprintf(key, sizeof key, "Lumivane.plugin.appname%d:", i);
-        read_text(key, g_settings.app[i], SLOT_SIZE);
-        snprintf(key, sizeof key, "Lumivane.plugin.rule%d:", i);
-        read_text(key, g_settings.rule[i], SLOT_SIZE);
-        snprintf(key, sizeof key, "Lumivane.plugin.exclude%d:", i);
-        read_text(key, g_settings.exclude[i], SLOT_SIZE);
-    }
+    read_settings(g_settings.path);
 }
