@@ -17,8 +17,9 @@
 # Peekster names the window under the pointer. Exits non-zero, naming the step, when a
 # window does not look as the settings say.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$(pwd)
+. "$(dirname "$0")/lib/runner.sh"
+root=$LUMIVANE_ROOT
+cd "$root"
 out=$root/demo-out
 run=$out/run
 SETTLE_MS=10000
@@ -35,7 +36,7 @@ while [ $# -gt 0 ]; do
         [ -n "${DISPLAY:-}" ] || { echo "demo: --display needs DISPLAY to be set" >&2; exit 2; }
         ;;
     --arch)
-        [ "${2:-}" = x86 ] || [ "${2:-}" = x64 ] || { echo "demo: --arch takes x86 or x64" >&2; exit 2; }
+        preset_of "${2:-}" >/dev/null || { echo "demo: --arch takes x86 or x64" >&2; exit 2; }
         arch=$2
         shift
         ;;
@@ -44,21 +45,20 @@ while [ $# -gt 0 ]; do
     shift
 done
 if [ -z "$arch" ]; then
-    if scripts/can-run-x86.sh; then
+    if x86_runs_here; then
         arch=x86
         echo "== running the x86 build, the main deliverable"
     else
         arch=x64
-        echo "== running the x64 build: this machine's kernel cannot run 32-bit code, so the" \
+        echo "== running the x64 build: 32-bit code does not run here ($why_no_x86), so the" \
             "x86 build cannot run under Wine here (scripts/demo.sh --arch x86 to try anyway)"
     fi
 fi
-preset=$([ "$arch" = x86 ] && echo win32 || echo win64)
+preset=$(preset_of $arch)
 build=${LUMIVANE_BUILD_DIR:-$root/build/$preset}
-prefix=$build/demo-wine/prefix
-stage=$prefix/drive_c/lumivane-demo
+session=$build/demo-wine
+stage=$session/prefix/drive_c/lumivane-demo
 
-source demo/session.sh
 source demo/rules_model.sh
 
 fail() {
@@ -84,14 +84,20 @@ if ! { cmake --preset "$preset" -B "$build" &&
 fi
 SECONDS=0
 
-trap 'stop_everything' EXIT
+trap 'session_stop "$session"' EXIT
 trap 'exit 130' INT TERM
 echo "== starting the display, the compositor and Wine"
-if [ "$own_display" = 1 ]; then
-    start_display "$run" 9>&-
+session_start "$session" "$([ "$own_display" = 1 ] && echo 1280x800x24 || echo none)"
+# Without a compositor X shows every window opaque. Wine hands a window's alpha to it as
+# _NET_WM_WINDOW_OPACITY, which xcompmgr honours. On the caller's display another one may be
+# at work already.
+xcompmgr >"$run/xcompmgr.log" 2>&1 9>&- &
+sleep 0.3
+if is_running $!; then
+    session_keep "$session" $!
+else
+    echo "demo: xcompmgr did not stay up ($(head -n1 "$run/xcompmgr.log")); going on without it"
 fi
-start_compositor "$run" 9>&-
-start_wine "$prefix" "$run" 9>&-
 
 rm -rf "$stage"
 mkdir -p "$stage/plugins/Lumivane"
@@ -140,7 +146,6 @@ start_app() {
     local input=$run/$exe.in output=$run/$exe.out fd
     mkfifo "$input"
     (cd "$stage" && exec "$WINE" "$STAGE\\$exe" "$@") <"$input" >"$output" 2>"$run/$exe.err" 9>&- &
-    started $!
     exec {fd}>"$input"
     app_input[$exe]=$fd
     app_output[$exe]=$output
@@ -174,7 +179,6 @@ start_shell() {
     (cd "$stage" && exec "$WINE" "$STAGE\\BLACKBOX.EXE") </dev/null >"$run/host.out" \
         2>"$run/host.err" 9>&- &
     host_pid=$!
-    started "$host_pid"
     wait_for_line "$run/host.out" '^beginPlugin .* = ' &&
         grep -q '^beginPlugin .* = 0' "$run/host.out" ||
         fail "start-up" "the shell did not start the plug-in (see $run/host.out)"

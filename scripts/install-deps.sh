@@ -22,13 +22,14 @@ installed() {
 missing=() lean_missing=()
 for package in "${packages[@]}"; do installed "$package" || missing+=("$package"); done
 for package in "${lean_packages[@]}"; do installed "$package" || lean_missing+=("$package"); done
-[ ${#missing[@]} -eq 0 ] && [ ${#lean_missing[@]} -eq 0 ] && exit 0
+all_missing=("${missing[@]}" "${lean_missing[@]}")
+[ ${#all_missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
-  echo "install-deps: missing packages: ${missing[*]} (run as root, or install them)" >&2
+  echo "install-deps: missing packages: ${all_missing[*]} (run as root, or install them)" >&2
   exit 1
 fi
-echo "install-deps: installing ${missing[*]} ${lean_missing[*]}"
+echo "install-deps: installing ${all_missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 
@@ -83,7 +84,7 @@ update_and_install() {
 }
 for attempt in 1 2 3 4 5; do
   update_and_install && exit 0
-  echo "install-deps: installing ${missing[*]} ${lean_missing[*]} failed (try $attempt of 5)" >&2
+  echo "install-deps: installing ${all_missing[*]} failed (try $attempt of 5)" >&2
   [ "$attempt" -lt 5 ] && sleep $((attempt * 10))
 done
 echo "install-deps: giving up; the apt messages above say which index or package failed" >&2

@@ -7,8 +7,9 @@
 # The guest sees this machine's whole file system, read-only, with a layer in its memory that
 # takes every write (they are gone when the guest ends), and runs COMMAND in the same working
 # directory, as the same user, with the same environment, less what points at this machine's
-# desktop (DISPLAY and the like). COMMAND's stdout and stderr come here as it writes them, and
-# this script exits with its exit code. The guest's /tmp, /run, /dev and /proc are its own.
+# desktop (DISPLAY and the like) and LUMIVANE_NO_32BIT. COMMAND's stdout and stderr come here as
+# it writes them, and this script exits with its exit code. The guest's /tmp, /run, /dev and
+# /proc are its own; this checkout is shown at its own path even when it lies in one of those.
 #
 # LUMIVANE_GUEST_TIMEOUT   seconds the guest may run (default 3600); then it is stopped and
 #                          this script exits 124
@@ -26,7 +27,8 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-cache=$(dirname "$here")/build/qemu
+checkout=$(dirname "$here")
+cache=$checkout/build/qemu
 guest_timeout=${LUMIVANE_GUEST_TIMEOUT:-3600}
 memory=${LUMIVANE_GUEST_MEMORY:-4G}
 cpus=${LUMIVANE_GUEST_CPUS:-2}
@@ -49,11 +51,6 @@ fi
 command -v qemu-system-x86_64 >/dev/null ||
     die "qemu-system-x86_64 is missing: run scripts/install-deps.sh (package qemu-system-x86)"
 [ -x /bin/busybox ] || die "/bin/busybox is missing: run scripts/install-deps.sh (package busybox-static)"
-case $PWD/ in
-/tmp/* | /run/* | /proc/* | /sys/* | /dev/*)
-    die "the working directory $PWD is under a folder the guest has its own of; run from elsewhere"
-    ;;
-esac
 
 # The name of the kernel package that linux-image-amd64 stands for, from apt's lists.
 kernel_package_name() {
@@ -153,13 +150,14 @@ write_request() {
     local request=$1
     printf '%s\0' "$@" | tail -z -n +2 >"$request/argv"
     printf '%s\0' "$PWD" >"$request/cwd"
+    echo "$checkout" >"$request/checkout"
     echo "$(id -u) $(id -g)" >"$request/user"
     hostname >"$request/hostname" 2>/dev/null || true
     cp "$here/qemu-guest/run" "$request/run"
     (
         # The guest cannot reach this machine's desktop, session bus or agents.
         unset DISPLAY XAUTHORITY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR \
-            SSH_AUTH_SOCK TMPDIR
+            SSH_AUTH_SOCK TMPDIR LUMIVANE_NO_32BIT
         export LUMIVANE_IN_GUEST=1 LUMIVANE_TIME_SCALE=${LUMIVANE_TIME_SCALE:-$time_scale}
         env -0
     ) >"$request/environ"
@@ -204,6 +202,7 @@ timeout --foreground -k 30 "$guest_timeout" qemu-system-x86_64 \
     -append "console=ttyS0 quiet panic=-1 mitigations=off" \
     -serial "file:$console" \
     -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
+    -virtfs "local,path=$checkout,mount_tag=checkout,security_model=none,readonly=on,multidevs=remap" \
     -virtfs "local,path=$run/request,mount_tag=request,security_model=none" \
     -device virtio-serial-pci \
     -chardev "file,id=stdout,path=$run/stdout" -device virtserialport,chardev=stdout,name=stdout \

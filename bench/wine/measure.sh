@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Wine half of scripts/bench.sh for one build: the plug-in's passes against the bare
 # system calls they must make, in pairs, and the plug-in's system calls counted from Wine's
-# relay log. Runs inside a session of scripts/wine-session.sh (WINEPREFIX and DISPLAY set).
+# relay log. Runs inside a Wine session of scripts/lib/runner.sh (WINEPREFIX and DISPLAY set).
 #
 #   bench/wine/measure.sh ARCH BUILD_DIR WORK_DIR
 #
@@ -16,6 +16,7 @@
 #   profile-N.txt      the baseline's calls and their cost, one pass of each kind, N windows
 #   relay-N.txt        PASS FUNCTION CALLS: the plug-in's calls in one pass of each kind
 set -euo pipefail
+. "$(dirname "$0")/../../scripts/lib/runner.sh"
 
 arch=$1 build_dir=$2 work=$3
 repeats=${LUMIVANE_BENCH_REPEATS:-15}
@@ -29,9 +30,8 @@ largest=${counts##* }
 # window but the foreground one.
 PROCESSES=10
 LEVEL=200
-WINE=/usr/lib/wine/wine64
 stage_win='C:\lumivane-bench'
-if [ "$arch" = x86 ]; then objdump=i686-w64-mingw32-objdump; else objdump=x86_64-w64-mingw32-objdump; fi
+objdump=$(objdump_of "$arch")
 stage=$WINEPREFIX/drive_c/lumivane-bench
 shell="$stage_win\\BLACKBOX.EXE"
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "../e2e/x86_programs.h"
 #include "platform.h"
 
 namespace conformance {
@@ -63,10 +64,23 @@ static std::string helper_path(bool other_bitness)
     return path;
 }
 
+// True when the helper is a 32-bit program that cannot run here; says why once, on stderr.
+static bool cannot_run_32bit_helper(bool other_bitness, bool did_not_start)
+{
+    static bool told = false;
+    std::string why = why_32bit_program_cannot_run(helper_path(other_bitness), did_not_start);
+    if (!why.empty() && !told)
+        fprintf(stderr, "%s\n", why.c_str());
+    told = told || !why.empty();
+    return !why.empty();
+}
+
 // Runs the helper with arguments; false when it could not be started.
 static bool start_helper(bool other_bitness, const std::string &arguments,
                          PROCESS_INFORMATION *process)
 {
+    if (cannot_run_32bit_helper(other_bitness, false))
+        return false;
     std::string command_line = "\"" + helper_path(other_bitness) + "\" " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -97,6 +111,8 @@ HWND make_window_of_other_process(bool other_bitness)
         if (!s_other_window)
             Sleep(20);
     }
+    if (!s_other_window)
+        cannot_run_32bit_helper(other_bitness, true);
     return s_other_window;
 }
 

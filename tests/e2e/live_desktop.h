@@ -136,6 +136,7 @@ private:
     long long loader_log_start_ = 0;
     std::unique_ptr<ChildProcess> host_;
     std::vector<std::unique_ptr<TargetApp>> apps_;
+    bool told_32bit_refusal_ = false;   // a test says once that 32-bit programs cannot start
 };
 
 // "Lumivane.plugin.appnameN: app", the rule and the level lines of entry N.
