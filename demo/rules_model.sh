@@ -1,7 +1,7 @@
 # Sourced by scripts/demo.sh: what the sample settings say each demo window should look
 # like, worked out from the staged Lumivane.rc the way the plug-in reads it, and followed
 # through the events of the story.
-#
+
 #   load_rules FILE              reads the settings (again, after a reconfigure)
 #   pick_rule WINDOWS_PATH       prints "RULE LEVEL SOURCE" for an executable
 #   add_window ID EXE [KEY]      a window of STAGE\EXE, optionally with its own colour key
@@ -12,22 +12,15 @@
 
 declare -A setting      # lower-case key without the "lumivane.plugin." prefix -> value
 declare -A exe_of rule_of level_of source_of key_of alpha_of
-windows=()
-effect_on=0
-focus_level=255
+windows=() effect_on=0 focus_level=255
 
 load_rules() {
     setting=()
     local key value
     # "key: value" lines; # and ! start comments; keys ignore case; the last line wins.
-    while IFS=$'\t' read -r key value; do
-        setting[$key]=$value
-    done < <(awk '
-        { sub(/\r$/, "") }
-        /^[ \t]*[#!]/ { next }
-        {
-            colon = index($0, ":")
-            if (!colon) next
+    while IFS=$'\t' read -r key value; do setting[$key]=$value; done < <(awk '
+        { sub(/\r$/, "") } /^[ \t]*[#!]/ { next }
+        (colon = index($0, ":")) {
             key = tolower(substr($0, 1, colon - 1)); value = substr($0, colon + 1)
             gsub(/^[ \t]+|[ \t]+$/, "", key); gsub(/^[ \t]+|[ \t]+$/, "", value)
             if (key ~ /^lumivane\.plugin\./) print substr(key, 17) "\t" value
@@ -40,27 +33,17 @@ load_rules() {
 }
 
 # Upper-cases ASCII letters only, as the plug-in folds names; cuts to a slot's width.
-folded() {
-    local text=${1:0:$2}
-    LC_ALL=C printf '%s' "${text^^}"
-}
+folded() { local text=${1:0:$2}; LC_ALL=C printf '%s' "${text^^}"; }
 
 # Levels are read like atoi and only their low 8 bits count.
-level_of_text() {
-    local number
-    number=$(awk -v text="$1" 'BEGIN { printf "%d", text + 0 }')
-    echo $((number & 255))
-}
+level_of_text() { echo $(($(awk -v text="$1" 'BEGIN { printf "%d", text + 0 }') & 255)); }
 
 pick_rule() {
     local path i fragment rule
     path=$(folded "$1" 49)
     for i in $(seq 0 49); do
         fragment=$(folded "${setting[exclude$i]-}" 9)
-        if [ -n "$fragment" ] && [[ $path == *"$fragment"* ]]; then
-            echo "excluded 255 exclude$i"
-            return
-        fi
+        [ -z "$fragment" ] || [[ $path != *"$fragment"* ]] || { echo "excluded 255 exclude$i" && return; }
     done
     for i in $(seq 0 49); do
         fragment=$(folded "${setting[appname$i]-}" 9)
@@ -76,26 +59,21 @@ pick_rule() {
 
 add_window() {
     local id=$1
-    windows+=("$id")
-    exe_of[$id]=$2
-    key_of[$id]=${3:-}
-    alpha_of[$id]=255
+    windows+=("$id") && exe_of[$id]=$2 key_of[$id]=${3:-} alpha_of[$id]=255
     read -r rule_of[$id] level_of[$id] source_of[$id] < <(pick_rule "$STAGE\\$2")
 }
 
 # ALWAYS windows take their level whenever the effect is switched on.
 switch_on() {
-    effect_on=1
     local id
-    for id in "${windows[@]}"; do
-        [ "${rule_of[$id]}" != ALWAYS ] || alpha_of[$id]=${level_of[$id]}
-    done
+    effect_on=1
+    for id in "${windows[@]}"; do [ "${rule_of[$id]}" != ALWAYS ] || alpha_of[$id]=${level_of[$id]}; done
 }
 
 # Every window is restored; a colour key of the window's own stays.
 switch_off() {
-    effect_on=0
     local id
+    effect_on=0
     for id in "${windows[@]}"; do alpha_of[$id]=255; done
 }
 
@@ -124,9 +102,7 @@ move_ended() {
     alpha_of[$1]=255
 }
 
-expected_look() {
-    echo "${alpha_of[$1]}${key_of[$1]:+/${key_of[$1]}}"
-}
+expected_look() { echo "${alpha_of[$1]}${key_of[$1]:+/${key_of[$1]}}"; }
 
 # How a table names a window's rule: "ALWAYS 180 (entry0)", "FOCUS 220 (global)", ...
 rule_text() {

@@ -3,7 +3,7 @@
 # for the x64 and the x86 build in one run, the system calls it makes per pass, the native
 # benchmarks of deciding one window and of loading the settings, and the sizes and DLL
 # dependencies of the deliverables. Prints a report; exits non-zero when a step fails.
-#
+
 # Settings through the environment:
 #   LUMIVANE_BENCH_REPEATS   pairs measured per build, window count and pass (default 15;
 #                            a run takes 6 to 10 minutes on two busy cores)

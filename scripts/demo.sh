@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The live demo: Lumivane at work in our minimal shell under Wine, checked step by step.
-#
+
 #   scripts/demo.sh [--arch x86|x64] [--display]
 #     --arch       the build to run: x86, the main deliverable, where this machine runs 32-bit
 #                  code (under 32-bit Wine), x64 where it does not; the choice is said at start
 #     --display    on the caller's own DISPLAY instead of a private X display (Xvfb) with the
 #                  xcompmgr compositor
-#
+
 # Installs what is missing, builds that architecture's programs (in LUMIVANE_BUILD_DIR,
 # default build/win32 or build/win64), and stages BLACKBOX.EXE with Lumivane.dll and the
 # sample settings examples/Lumivane.rc in a fresh folder. Sample applications under the
@@ -29,30 +29,22 @@ STAGE='C:\lumivane-demo'
 
 own_display=1
 arch=
+usage() { echo "demo: $1" >&2; exit 2; }
 while [ $# -gt 0 ]; do
     case $1 in
-    --display)
-        own_display=0
-        [ -n "${DISPLAY:-}" ] || { echo "demo: --display needs DISPLAY to be set" >&2; exit 2; }
-        ;;
-    --arch)
-        preset_of "${2:-}" >/dev/null || { echo "demo: --arch takes x86 or x64" >&2; exit 2; }
-        arch=$2
-        shift
-        ;;
-    *) echo "usage: $0 [--arch x86|x64] [--display]" >&2; exit 2 ;;
+    --display) own_display=0 && [ -n "${DISPLAY:-}" ] || usage "--display needs DISPLAY to be set" ;;
+    --arch) preset_of "${2:-}" >/dev/null && arch=$2 && shift || usage "--arch takes x86 or x64" ;;
+    *) usage "usage: $0 [--arch x86|x64] [--display]" ;;
     esac
     shift
 done
-if [ -z "$arch" ]; then
-    if x86_runs_here; then
-        arch=x86
-        echo "== running the x86 build, the main deliverable"
-    else
-        arch=x64
-        echo "== running the x64 build: 32-bit code does not run here ($why_no_x86), so the" \
-            "x86 build cannot run under Wine here (scripts/demo.sh --arch x86 to try anyway)"
-    fi
+if [ -n "$arch" ]; then
+    :
+elif x86_runs_here; then
+    arch=x86 && echo "== running the x86 build, the main deliverable"
+else
+    arch=x64 && echo "== running the x64 build: 32-bit code does not run here ($why_no_x86), so the" \
+        "x86 build cannot run under Wine here (scripts/demo.sh --arch x86 to try anyway)"
 fi
 preset=$(preset_of $arch)
 build=${LUMIVANE_BUILD_DIR:-$root/build/$preset}
@@ -61,20 +53,14 @@ stage=$session/prefix/drive_c/lumivane-demo
 
 source demo/rules_model.sh
 
-fail() {
-    echo "demo: FAILED at $1: $2" >&2
-    exit 1
-}
+fail() { echo "demo: FAILED at $1: $2" >&2 && exit 1; }
 
-# --- build and stage -------------------------------------------------------------------
 
 scripts/install-deps.sh
 # One demo at a time per checkout: they would share demo-out/ and the Wine prefix.
-mkdir -p "$out"
-exec 9>"$out/.lock"
+mkdir -p "$out" && exec 9>"$out/.lock"
 flock -n 9 || fail "start-up" "another demo is running in $root"
-rm -rf "$run" "$out"/*.png
-mkdir -p "$run"
+rm -rf "$run" "$out"/*.png && mkdir -p "$run"
 echo "== building the $arch programs in $build"
 if ! { cmake --preset "$preset" -B "$build" &&
        cmake --build "$build" -j2 --target Lumivane Peekster BLACKBOX demo_tools; } \
@@ -93,14 +79,10 @@ session_start "$session" "$([ "$own_display" = 1 ] && echo 1280x800x24 || echo n
 # at work already.
 xcompmgr >"$run/xcompmgr.log" 2>&1 9>&- &
 sleep 0.3
-if is_running $!; then
-    session_keep "$session" $!
-else
+is_running $! && session_keep "$session" $! ||
     echo "demo: xcompmgr did not stay up ($(head -n1 "$run/xcompmgr.log")); going on without it"
-fi
 
-rm -rf "$stage"
-mkdir -p "$stage/plugins/Lumivane"
+rm -rf "$stage" && mkdir -p "$stage/plugins/Lumivane"
 cp "$build/host/BLACKBOX.EXE" "$build/probe/Peekster.exe" "$build/demo/window_looks.exe" \
     "$build/demo/move_pointer.exe" examples/plugins.rc "$stage/"
 cp "$build/plugin/Lumivane.dll" examples/Lumivane.rc "$stage/plugins/Lumivane/"
@@ -108,11 +90,8 @@ settings=$stage/plugins/Lumivane/Lumivane.rc
 load_rules "$settings"
 
 # Runs a staged Windows program from the staging folder.
-win() {
-    (cd "$stage" && "$WINE" "$STAGE\\$1" "${@:2}" 9>&-)
-}
+win() { (cd "$stage" && "$WINE" "$STAGE\\$1" "${@:2}" 9>&-); }
 
-# --- the sample applications -----------------------------------------------------------
 
 declare -A handle_of app_input app_output
 
@@ -120,7 +99,7 @@ declare -A handle_of app_input app_output
 # first skip lines; with -F, once that exact line appears.
 wait_for_line() {
     local mode=-E
-    if [ "$1" = -F ]; then mode=-Fx; shift; fi
+    [ "$1" != -F ] || { mode=-Fx && shift; }
     local file=$1 pattern=$2 skip=${3:-0}
     for _ in $(seq 200); do
         tail -n +"$((skip + 1))" "$file" | tr -d '\r' | grep -q "$mode" -e "$pattern" && return 0
@@ -132,23 +111,18 @@ wait_for_line() {
 # Records the handles of the windows an application reported ("window ID HANDLE").
 take_windows() {
     local word id handle
-    while read -r word id handle; do
-        if [ "$word" = window ]; then handle_of[$id]=$handle; fi
-    done < <(tr -d '\r' <"$1")
+    while read -r word id handle; do [ "$word" != window ] || handle_of[$id]=$handle; done < <(tr -d '\r' <"$1")
 }
 
 # Starts STAGE\EXE, a copy of the sample application, with its command line; its standard
 # input stays open for commands.
 start_app() {
-    local exe=$1
+    local exe=$1 input=$run/$1.in output=$run/$1.out fd
     shift
-    cp "$build/demo/sample_app.exe" "$stage/$exe"
-    local input=$run/$exe.in output=$run/$exe.out fd
-    mkfifo "$input"
+    cp "$build/demo/sample_app.exe" "$stage/$exe" && mkfifo "$input"
     (cd "$stage" && exec "$WINE" "$STAGE\\$exe" "$@") <"$input" >"$output" 2>"$run/$exe.err" 9>&- &
     exec {fd}>"$input"
-    app_input[$exe]=$fd
-    app_output[$exe]=$output
+    app_input[$exe]=$fd app_output[$exe]=$output
     wait_for_line "$output" '^(ready|failed)' && ! grep -q '^failed' "$output" ||
         fail "start-up" "$exe did not open its window (see $output)"
     take_windows "$output"
@@ -171,7 +145,6 @@ tell() {
         fail "$step_name" "$exe could not carry out '$command' (see $output)"
 }
 
-# --- the shell ---------------------------------------------------------------------------
 
 host_pid=
 
@@ -191,17 +164,13 @@ shell_command() {
         fail "$step_name" "BLACKBOX.EXE $* failed (see $run/commands.out)"
 }
 
-# --- checking a step -------------------------------------------------------------------
 
-step_number=0
-step_name="start-up"
+step_number=0 step_name="start-up"
 
 # Announces the next step of the story.
 step() {
-    step_number=$((step_number + 1))
-    step_name="step $step_number ($1)"
-    echo
-    echo "== step $step_number: $2"
+    step_number=$((step_number + 1)) && step_name="step $step_number ($1)"
+    printf '\n== step %s: %s\n' "$step_number" "$2"
 }
 
 # Reads every window back until it looks as the settings say, prints the table, saves the
@@ -209,28 +178,20 @@ step() {
 check_step() {
     local screenshot arguments=() id
     screenshot=$out/$(printf '%02d' "$step_number")-$1.png
-    for id in "${windows[@]}"; do
-        arguments+=("${handle_of[$id]}=$(expected_look "$id")")
-    done
-    local looks status=0
+    for id in "${windows[@]}"; do arguments+=("${handle_of[$id]}=$(expected_look "$id")"); done
+    local looks status=0 index=0 handle layered alpha key verdict
     looks=$(win window_looks.exe "$SETTLE_MS" "${arguments[@]}" | tr -d '\r') || status=$?
-    local format='   %-13s %-10s %-20s %-8s %-6s %-11s %-15s %s\n'
+    row() { printf '   %-13s %-10s %-20s %-8s %-6s %-11s %-15s %s\n' "$@"; }
     echo "   $arch build: BLACKBOX.EXE and Lumivane.dll from ${build#"$root"/}"
-    # shellcheck disable=SC2059
-    printf "$format" application window rule layered alpha "colour key" expected ""
-    local index=0 handle layered alpha key verdict expected
+    row application window rule layered alpha "colour key" expected ""
     while read -r handle layered alpha key verdict; do
-        id=${windows[index]}
-        index=$((index + 1))
-        expected=${alpha_of[$id]}${key_of[$id]:+ key ${key_of[$id]}}
-        # shellcheck disable=SC2059
-        printf "$format" "${exe_of[$id]}" "$id" "$(rule_text "$id")" "$layered" "$alpha" "$key" \
-            "$expected" "$([ "$verdict" = ok ] && echo ok || echo MISMATCH)"
+        id=${windows[index]} && index=$((index + 1))
+        row "${exe_of[$id]}" "$id" "$(rule_text "$id")" "$layered" "$alpha" "$key" \
+            "${alpha_of[$id]}${key_of[$id]:+ key ${key_of[$id]}}" "$([ "$verdict" = ok ] && echo ok || echo MISMATCH)"
     done <<<"$looks"
     # Give the compositor a moment to draw the last change.
     sleep 0.5
-    import -window root "$screenshot"
-    last_screenshot=$screenshot
+    import -window root "$screenshot" && last_screenshot=$screenshot
     echo "   screenshot: ${screenshot#"$root"/}"
     [ "$status" = 0 ] && [ "$index" = "${#windows[@]}" ] ||
         fail "$step_name" "the windows do not look as the settings say (table above)"
@@ -239,10 +200,7 @@ check_step() {
 # True when two points of a screenshot differ in colour: over the wallpaper's dark and
 # light squares, a window lets the pattern through only when it is blended.
 pattern_shows_through() {
-    local first second
-    first=$(convert "$1" -format "%[pixel:p{$2,$3}]" info:)
-    second=$(convert "$1" -format "%[pixel:p{$4,$5}]" info:)
-    [ "$first" != "$second" ]
+    [ "$(convert "$1" -format "%[pixel:p{$2,$3}]" info:)" != "$(convert "$1" -format "%[pixel:p{$4,$5}]" info:)" ]
 }
 
 # Checks the last screenshot: Notepad's card must show the wallpaper's pattern exactly
@@ -259,7 +217,6 @@ check_blending() {
         fail "$step_name" "the wallpaper showing through Notepad in $last_screenshot: expected $1, found $shown"
 }
 
-# --- the story -------------------------------------------------------------------------
 
 echo "== opening the sample applications"
 add_window Wallpaper explorer.exe
@@ -325,10 +282,7 @@ grep -qi '\\notepad\.exe$' <<<"$peek" || fail "Peekster" "it did not name notepa
 
 step quit "BLACKBOX.EXE -quit: the shell ends and Lumivane restores every window"
 shell_command -quit
-for _ in $(seq 100); do
-    is_running "$host_pid" || break
-    sleep 0.1
-done
+for _ in $(seq 100); do is_running "$host_pid" && sleep 0.1 || break; done
 is_running "$host_pid" && fail "$step_name" "the shell did not exit"
 host_status=0
 wait "$host_pid" || host_status=$?

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when they are
 # missing and we are root. Safe to run again: it installs nothing that is already there.
-#
+
 # 32-bit Wine (wine32:i386) runs the x86 deliverables live. Where this machine's kernel cannot
 # run 32-bit code, the x86 suite runs in a QEMU guest instead; its packages are installed
 # here too, and Debian's stock kernel is fetched into the build folder by scripts/qemu-guest.sh.
@@ -23,12 +23,9 @@ missing=() lean_missing=()
 for package in "${packages[@]}"; do installed "$package" || missing+=("$package"); done
 for package in "${lean_packages[@]}"; do installed "$package" || lean_missing+=("$package"); done
 all_missing=("${missing[@]}" "${lean_missing[@]}")
-[ ${#all_missing[@]} -eq 0 ] && exit 0
-
-if [ "$(id -u)" -ne 0 ]; then
-  echo "install-deps: missing packages: ${all_missing[*]} (run as root, or install them)" >&2
-  exit 1
-fi
+[ ${#all_missing[@]} -gt 0 ] || exit 0
+[ "$(id -u)" = 0 ] ||
+  { echo "install-deps: missing packages: ${all_missing[*]} (run as root, or install them)" >&2; exit 1; }
 echo "install-deps: installing ${all_missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
@@ -41,10 +38,9 @@ dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i3
 . /etc/os-release
 # wine32:i386 goes first, so that the amd64 libraries it pairs with are chosen to match it.
 install_all() {
-  if [ ${#lean_missing[@]} -gt 0 ]; then
-    apt-get install -y -qq --no-install-recommends "$@" "${lean_missing[@]}" >/dev/null || return 1
-  fi
-  if [ ${#missing[@]} -gt 0 ]; then apt-get install -y -qq "$@" "${missing[@]}" >/dev/null || return 1; fi
+  { [ ${#lean_missing[@]} = 0 ] ||
+    apt-get install -y -qq --no-install-recommends "$@" "${lean_missing[@]}" >/dev/null; } &&
+    { [ ${#missing[@]} = 0 ] || apt-get install -y -qq "$@" "${missing[@]}" >/dev/null; }
 }
 # Installed amd64 halves of multi-arch pairs that are newer than every i386 half apt can see:
 # they came from the index that could not be read, and block their i386 twins.
@@ -64,10 +60,7 @@ unpaired_amd64() {
 update_and_install() {
   local log=/tmp/lumivane-apt-update.log
   apt-get update -qq >"$log" 2>&1 || true
-  if ! grep -q '^E:' "$log"; then
-    install_all
-    return
-  fi
+  grep -q '^E:' "$log" || { install_all; return; }
   echo "install-deps: apt-get update could not read every index:" >&2
   grep -E '^(E|Err):' "$log" >&2
   install_all && return 0

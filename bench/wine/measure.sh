@@ -2,9 +2,9 @@
 # The Wine half of scripts/bench.sh for one build: the plug-in's passes against the bare
 # system calls they must make, in pairs, and the plug-in's system calls counted from Wine's
 # relay log. Runs inside a Wine session of scripts/lib/runner.sh (WINEPREFIX and DISPLAY set).
-#
+
 #   bench/wine/measure.sh ARCH BUILD_DIR WORK_DIR
-#
+
 # ARCH names the build in the results (x64, x86); BUILD_DIR holds it. Settings come from
 # scripts/bench.sh through LUMIVANE_BENCH_REPEATS, _WINDOWS, _HOOKED, _INSHELL and _RELAY.
 # Writes to WORK_DIR:
@@ -19,44 +19,29 @@ set -euo pipefail
 . "$(dirname "$0")/../../scripts/lib/runner.sh"
 
 arch=$1 build_dir=$2 work=$3
-repeats=${LUMIVANE_BENCH_REPEATS:-15}
+repeats=${LUMIVANE_BENCH_REPEATS:-15} hooked=${LUMIVANE_BENCH_HOOKED:-0} inshell=${LUMIVANE_BENCH_INSHELL:-0}
 counts=${LUMIVANE_BENCH_WINDOWS:-50 200 500}
-hooked=${LUMIVANE_BENCH_HOOKED:-0}
-inshell=${LUMIVANE_BENCH_INSHELL:-0}
-relay_counts=${LUMIVANE_BENCH_RELAY-${counts%% *} ${counts##* }}
-largest=${counts##* }
-
-# Ten processes share the windows; under ALWAYS every window gets LEVEL, under FOCUS every
-# window but the foreground one.
-PROCESSES=10
-LEVEL=200
-stage_win='C:\lumivane-bench'
-objdump=$(objdump_of "$arch")
-stage=$WINEPREFIX/drive_c/lumivane-bench
+relay_counts=${LUMIVANE_BENCH_RELAY-${counts%% *} ${counts##* }} largest=${counts##* }
+# Ten processes share the windows; the rules take them to LEVEL (under FOCUS all but one).
+PROCESSES=10 LEVEL=200
+stage_win='C:\lumivane-bench' stage=$WINEPREFIX/drive_c/lumivane-bench objdump=$(objdump_of "$arch")
 shell="$stage_win\\BLACKBOX.EXE"
 
 mkdir -p "$work"
-: >"$work/samples.txt"
-: >"$work/baseline.log"
-: >"$work/idle.txt"
+: >"$work/samples.txt" && : >"$work/baseline.log" && : >"$work/idle.txt"
 
 wait_for_exit() {
-  for _ in $(seq 100); do
-    kill -0 "$1" 2>/dev/null || return 0
-    sleep 0.1
-  done
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null && sleep 0.1 || return 0; done
   return 1
 }
 
 # Waits up to 60 s for every file named to hold a whole line matching the pattern $1.
 wait_for_lines() {
-  local line=$1
+  local line=$1 missing file
   shift
   for _ in $(seq 600); do
-    local missing=0 file
-    for file in "$@"; do
-      grep -qxE "$line" "$file" 2>/dev/null || missing=1
-    done
+    missing=0
+    for file in "$@"; do grep -qxE "$line" "$file" 2>/dev/null || missing=1; done
     [ $missing -eq 1 ] || return 0
     sleep 0.1
   done
@@ -69,11 +54,10 @@ wait_for_lines() {
 # is always loaded: its window is the focus timer's stopwatch.
 rm -rf "$stage"
 mkdir -p "$stage/plugins/Lumivane" "$stage/plugins/LumivaneBaseline" "$stage/applications"
-cp "$build_dir/host/BLACKBOX.EXE" "$stage/"
+cp "$build_dir/host/BLACKBOX.EXE" "$build_dir"/bench/wine/{baseline,focus_timer}.exe "$stage/"
 cp "$build_dir/plugin/Lumivane.dll" "$stage/plugins/Lumivane/"
 cp "$build_dir/bench/wine/LumivaneBaseline.dll" "$stage/plugins/LumivaneBaseline/"
 cp "$build_dir/tests/e2e/target_app.exe" "$stage/applications/"
-cp "$build_dir/bench/wine/baseline.exe" "$build_dir/bench/wine/focus_timer.exe" "$stage/"
 printf 'plugins\\Lumivane\\Lumivane.dll\r\nplugins\\LumivaneBaseline\\LumivaneBaseline.dll\r\n' \
   >"$stage/plugins.rc"
 
@@ -85,32 +69,24 @@ printf 'plugins\\Lumivane\\Lumivane.dll\r\nplugins\\LumivaneBaseline\\LumivaneBa
 write_settings() {
   local rule=$1 i app
   {
-    printf 'Lumivane.plugin.global: %s\r\n' "$rule"
-    printf 'Lumivane.plugin.globallevel: %d\r\n' "$LEVEL"
-    printf 'Lumivane.plugin.focuslevel: 255\r\n'
+    printf 'Lumivane.plugin.%s\r\n' "global: $rule" "globallevel: $LEVEL" "focuslevel: 255"
     for i in $(seq 0 49); do
-      if [ "$i" -lt 49 ]; then app=$(printf 'applica%02d' "$i"); else app=target_ap; fi
-      printf 'Lumivane.plugin.appname%d: %s\r\n' "$i" "$app"
-      printf 'Lumivane.plugin.rule%d: %s\r\n' "$i" "$rule"
-      printf 'Lumivane.plugin.level%d: %d\r\n' "$i" "$LEVEL"
-      printf 'Lumivane.plugin.exclude%d: lumivan%02d\r\n' "$i" "$i"
+      app=$(printf 'applica%02d' "$i") && [ "$i" -lt 49 ] || app=target_ap
+      printf 'Lumivane.plugin.%s\r\n' "appname$i: $app" "rule$i: $rule" "level$i: $LEVEL" \
+        "$(printf 'exclude%d: lumivan%02d' "$i" "$i")"
     done
   } >"$stage/plugins/Lumivane/Lumivane.rc"
 }
 
-# Everything this script starts is recorded here and stopped on the way out.
-host_pid=
-apps_pids=()
-server_pids=()
-baseline_in= hooked_in= timer_in=
+# What this script starts, stopped on the way out.
+host_pid= apps_pids=() server_pids=() baseline_in= hooked_in= timer_in=
 
 start_apps() {
-  local per_app=$1 p w
-  rm -f "$work/apps.in"
-  mkfifo "$work/apps.in"
-  apps_pids=()
+  local per_app=$1 p w args logs=()
+  rm -f "$work/apps.in" && mkfifo "$work/apps.in"
+  apps_pids=() next_window=0
   for p in $(seq 1 "$PROCESSES"); do
-    local args=()
+    args=() && logs+=("$work/app$p.log")
     for w in $(seq 1 "$per_app"); do args+=(--visible "app$p-window$w"); done
     "$WINE" "$stage_win\\applications\\target_app.exe" "${args[@]}" \
       <"$work/apps.in" >"$work/app$p.log" 2>&1 &
@@ -118,8 +94,6 @@ start_apps() {
   done
   # The apps quit when their input ends: this script holds it open until then.
   exec 7>"$work/apps.in"
-  local logs=()
-  for p in $(seq 1 "$PROCESSES"); do logs+=("$work/app$p.log"); done
   wait_for_lines ready "${logs[@]}"
   # Foreground windows are taken in this order, one process after another, and none twice,
   # so that each foreground change finds the windows as the passes before it left them.
@@ -128,52 +102,42 @@ start_apps() {
       tr -d '\r' <"$work/app$p.log" | awk -v t="app$p-window$w" '$1 == "window" && $2 == t { print $3 }'
     done
   done)
-  next_window=0
 }
 
 stop_apps() {
   [ ${#apps_pids[@]} -gt 0 ] || return 0
   exec 7>&-
-  local pid
-  for pid in "${apps_pids[@]}"; do
-    wait_for_exit "$pid" || kill "$pid" 2>/dev/null || true
-  done
-  apps_pids=()
-  rm -f "$work/apps.in"
+  stop_all "${apps_pids[@]}" && apps_pids=() && rm -f "$work/apps.in"
 }
 
 # The next window not yet brought forward (after all of them, the first again).
 take_window() {
-  window=${windows[next_window % ${#windows[@]}]}
-  next_window=$((next_window + 1))
+  window=${windows[next_window % ${#windows[@]}]} && next_window=$((next_window + 1))
 }
 
 # A program that serves requests from warm: it reads them from one FIFO and answers on
 # another, on descriptors named by the variables $1_in and $1_out.
 start_server() {
-  local name=$1
+  local name=$1 in out
   shift
-  rm -f "$work/$name.in" "$work/$name.out"
-  mkfifo "$work/$name.in" "$work/$name.out"
+  rm -f "$work/$name".{in,out} && mkfifo "$work/$name".{in,out}
   "$WINE" "$@" <"$work/$name.in" >"$work/$name.out" &
   server_pids+=($!)
-  local in out
   exec {in}>"$work/$name.in" {out}<"$work/$name.out"
-  printf -v "${name}_in" %s "$in"
-  printf -v "${name}_out" %s "$out"
+  printf -v "${name}_in" %s "$in" && printf -v "${name}_out" %s "$out"
 }
 
 stop_servers() {
   local fd
-  for fd in "$baseline_in" "$hooked_in" "$timer_in"; do
-    [ -z "$fd" ] || exec {fd}>&-
-  done
+  for fd in "$baseline_in" "$hooked_in" "$timer_in"; do [ -z "$fd" ] || exec {fd}>&-; done
   baseline_in= hooked_in= timer_in=
+  stop_all "${server_pids[@]}" && server_pids=()
+}
+
+# Waits for each process to end, or ends it.
+stop_all() {
   local pid
-  for pid in "${server_pids[@]}"; do
-    wait_for_exit "$pid" || kill "$pid" 2>/dev/null || true
-  done
-  server_pids=()
+  for pid in "$@"; do wait_for_exit "$pid" || kill "$pid" 2>/dev/null || true; done
 }
 
 # Starts the shell with the settings of rule $1; WINEDEBUG and the log file may be given.
@@ -195,13 +159,7 @@ stop_shell() {
   host_pid=
 }
 
-cleanup() {
-  set +e
-  stop_servers
-  stop_shell
-  stop_apps
-}
-trap cleanup EXIT
+trap 'set +e; stop_servers; stop_shell; stop_apps' EXIT
 
 # Milliseconds of one timed toggle of the plug-in.
 plugin_ms() {
@@ -209,9 +167,9 @@ plugin_ms() {
     sed -n 's/^delivered @LumivaneTog in \([0-9.]*\) ms$/\1/p'
 }
 
-toggle() {
-  "$WINE" "$shell" -exec @LumivaneTog >/dev/null
-}
+toggle() { "$WINE" "$shell" -exec @LumivaneTog >/dev/null; }
+# New settings of rule $1, read by the shell, and the effect switched on again.
+reconfigure() { write_settings "$1" && "$WINE" "$shell" -reconfigure >/dev/null && toggle; }
 
 # Milliseconds of one baseline pass run inside the shell ("on LEVEL", "off", "focus ...").
 inshell_ms() {
@@ -221,11 +179,9 @@ inshell_ms() {
 
 # Sends a line to a server ($1: baseline, hooked or timer) and reads its answer into $answer.
 ask() {
-  local name=$1 in out
-  shift
-  in=${name}_in out=${name}_out
-  echo "$*" >&"${!in}"
-  IFS= read -r -t 300 answer <&"${!out}" || { echo "bench: $name did not answer" >&2; return 1; }
+  local in=${1}_in out=${1}_out
+  echo "${*:2}" >&"${!in}"
+  IFS= read -r -t 300 answer <&"${!out}" || { echo "bench: $1 did not answer" >&2; return 1; }
   answer=${answer%$'\r'}
 }
 
@@ -245,9 +201,7 @@ focus_ms() {
 
 check_times() {
   local value
-  for value in "$@"; do
-    [ -n "$value" ] || { echo "bench: a pass printed no time" >&2; return 1; }
-  done
+  for value in "$@"; do [ -n "$value" ] || { echo "bench: a pass printed no time" >&2; return 1; }; done
 }
 
 # One pair of the toggle passes: the plug-in on and off, the baseline on and off (and the
@@ -257,15 +211,13 @@ toggle_pair() {
   local first=$1 pair=$2 p_on p_off b_on b_off h_on=- h_off=- s_on=- s_off=-
   if [ "$first" = plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
   b_on=$(baseline_ms baseline on "$LEVEL"); b_off=$(baseline_ms baseline off)
-  if [ "$hooked" = 1 ]; then
-    h_on=$(baseline_ms hooked on "$LEVEL"); h_off=$(baseline_ms hooked off)
-  fi
+  if [ "$hooked" = 1 ]; then h_on=$(baseline_ms hooked on "$LEVEL"); h_off=$(baseline_ms hooked off); fi
   if [ "$inshell" = 1 ]; then s_on=$(inshell_ms on "$LEVEL"); s_off=$(inshell_ms off); fi
   if [ "$first" != plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
   check_times "$p_on" "$p_off" "$b_on" "$b_off" "$h_on" "$h_off" "$s_on" "$s_off"
   [ "$pair" = 0 ] && return
-  echo "$arch $count on $pair $p_on $b_on $h_on $s_on" >>"$work/samples.txt"
-  echo "$arch $count off $pair $p_off $b_off $h_off $s_off" >>"$work/samples.txt"
+  printf '%s\n' "$arch $count on $pair $p_on $b_on $h_on $s_on" \
+    "$arch $count off $pair $p_off $b_off $h_off $s_off" >>"$work/samples.txt"
 }
 
 # One pair of steady FOCUS passes: a foreground change handled by the plug-in, the
@@ -286,10 +238,9 @@ focus_pair() {
 # Pairs 1 to repeats after one untimed pair (pair 0), so that every program's code and
 # Wine's caches are warm; odd pairs start with the plug-in.
 run_pairs() {
-  local measure=$1 r first
+  local r
   for r in $(seq 0 "$repeats"); do
-    if [ $((r % 2)) -eq 1 ] || [ "$r" = 0 ]; then first=plugin; else first=baseline; fi
-    "$measure" $first "$r"
+    if [ $((r % 2)) -eq 1 ] || [ "$r" = 0 ]; then "$1" plugin "$r"; else "$1" baseline "$r"; fi
   done
 }
 
@@ -298,22 +249,18 @@ run_pairs() {
 # finds nothing to do), a first foreground change that brings every window to its level,
 # a steady one (counted); off, and the quit's restore pass.
 count_calls() {
-  local log=$work/relay.log
+  local log=$work/relay.log size
   "$WINE" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
     /d 'user32.*;kernel32.*;kernelbase.*;psapi.*' /f >/dev/null 2>&1
   start_shell ALWAYS +relay "$log"
   start_server timer "$stage_win\\focus_timer.exe" --serve
   toggle; toggle; toggle
-  write_settings FOCUS
-  "$WINE" "$shell" -reconfigure >/dev/null
-  toggle
+  reconfigure FOCUS
   take_window; ask timer "$window"
   take_window; ask timer "$window"
   toggle
-  stop_servers
-  stop_shell
+  stop_servers; stop_shell
   "$WINE" reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
-  local size
   size=$("$objdump" -p "$build_dir/plugin/Lumivane.dll" | sed -n 's/^SizeOfImage[[:space:]]*//p')
   awk -v module=Lumivane.dll -v size="$size" -f "$(dirname "$0")/relay_counts.awk" "$log" |
     awk '$2 == 3 { $2 = "on" } $2 == 4 { $2 = "off" } $2 == 7 { $2 = "focus" }
@@ -340,9 +287,7 @@ for count in $counts; do
 
   # The steady FOCUS passes. Turning on finds nothing for ALWAYS; the first foreground
   # change on each side brings every window to its level.
-  write_settings FOCUS
-  "$WINE" "$shell" -reconfigure >/dev/null
-  toggle
+  reconfigure FOCUS
   run_pairs focus_pair
   for _ in 1 2 3 4 5; do
     ask timer idle
@@ -356,8 +301,7 @@ for count in $counts; do
   # clears what the baseline's passes left.
   toggle
   ask baseline off
-  stop_servers
-  stop_shell
+  stop_servers; stop_shell
 
   case " $relay_counts " in *" $count "*) count_calls ;; esac
   stop_apps

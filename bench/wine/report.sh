@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
 # Prints the Wine half of the benchmark report from what bench/wine/measure.sh wrote.
-#
+
 #   bench/wine/report.sh WORK_ROOT ARCH...
-#
+
 # Reads WORK_ROOT/ARCH/ for each build named (x64, x86).
 set -euo pipefail
 
-root=$1
-shift
-archs=("$@")
+root=$1 archs=("${@:2}")
 
 # Targets for the ratio at the largest window count, by pass.
 target_of() { case $1 in focus) echo 0.15 ;; *) echo 0.65 ;; esac; }
 
-all_samples() { for arch in "${archs[@]}"; do cat "$root/$arch/samples.txt"; done; }
-samples=$(all_samples)
+samples=$(for arch in "${archs[@]}"; do cat "$root/$arch/samples.txt"; done)
 counts=$(echo "$samples" | awk '{ print $2 }' | sort -n | uniq | paste -sd ' ')
 largest=${counts##* }
 repeats=$(echo "$samples" | awk '{ print $4 }' | sort -n | tail -n1)
@@ -32,8 +29,7 @@ ratios() {
 }
 # "median (first quartile-third quartile)" of a list of numbers, with a printf format.
 spread() {
-  local values format=$1
-  values=$(cat)
+  local values format=$1 && values=$(cat)
   printf "$format ($format-$format)" "$(echo "$values" | median)" \
     "$(echo "$values" | quartile 0.25)" "$(echo "$values" | quartile 0.75)"
 }
@@ -68,15 +64,10 @@ for arch in "${archs[@]}"; do
                -v b="$(column "$arch" "$count" $pass 6 | quartile 0)" 'BEGIN { print p / b }')" \
         "$(awk -v m="$(column "$arch" "$count" $pass 5 | median)" -v n="$count" 'BEGIN { print m * 1000 / n }')" \
         "$verdict")
-      for k in 7 8; do
-        [ $k = 7 ] && [ -z "$has_hooked" ] && continue
-        [ $k = 8 ] && [ -z "$has_inshell" ] && continue
-        if [ "$(column "$arch" "$count" $pass $k | head -n1)" = - ]; then
-          line+=$(printf '   %-24s %-21s' - -)
-        else
-          line+=$(printf '   %-24s %-21s' "$(column "$arch" "$count" $pass $k | spread %.1f)" \
-            "$(ratios "$arch" "$count" $pass 5 $k | spread %.3f)")
-        fi
+      for k in ${has_hooked:+7} ${has_inshell:+8}; do
+        if [ "$(column "$arch" "$count" $pass $k | head -n1)" = - ]; then line+=$(printf '   %-24s %-21s' - -)
+        else line+=$(printf '   %-24s %-21s' "$(column "$arch" "$count" $pass $k | spread %.1f)" \
+          "$(ratios "$arch" "$count" $pass 5 $k | spread %.3f)"); fi
       done
       trim "$line"
     done
@@ -106,13 +97,10 @@ done
 # Where the time goes: for one build and pass, the plug-in's calls from the relay log
 # beside the baseline's calls and what each cost the baseline, per call.
 where_time_goes() {
-  local arch=$1 pass=$2 dir=$root/$1
-  local profile=$dir/profile-$largest.txt relay=$dir/relay-$largest.txt
+  local arch=$1 pass=$2 profile=$root/$1/profile-$largest.txt relay=$root/$1/relay-$largest.txt
   [ -f "$profile" ] && [ -f "$relay" ] || return 0
-  local plugin_ms baseline_ms
-  plugin_ms=$(column "$arch" "$largest" $pass 5 | median)
-  baseline_ms=$(column "$arch" "$largest" $pass 6 | median)
-  echo "  $arch $pass: plug-in $plugin_ms ms, baseline $baseline_ms ms (medians of the pairs)"
+  echo "  $arch $pass: plug-in $(column "$arch" "$largest" $pass 5 | median) ms," \
+    "baseline $(column "$arch" "$largest" $pass 6 | median) ms (medians of the pairs)"
   printf '    %-28s %9s %9s %9s %12s\n' function plug-in baseline us/call "plug-in ms"
   awk -v p=$pass '
     FILENAME == ARGV[1] && $1 == "baseline" { current = $2; next }
@@ -153,8 +141,7 @@ echo "Executable lookups (OpenProcess) the plug-in made per pass, by window coun
 for arch in "${archs[@]}"; do
   line="  $arch"
   for relay in $(ls "$root/$arch"/relay-*.txt 2>/dev/null | sort -t- -k2n); do
-    count=${relay##*/relay-}
-    count=${count%.txt}
+    count=${relay##*/relay-} && count=${count%.txt}
     line+=$(awk -v c="$count" '$2 == "OpenProcess" { n[$1] = $3 }
       END { printf "   %d windows: on %d, off %d, focus %d;", c, n["on"], n["off"], n["focus"] }' "$relay")
   done

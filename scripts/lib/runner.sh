@@ -2,7 +2,7 @@
 # the two Windows builds, whether 32-bit code runs here or in the QEMU guest, one Wine session
 # (a private display, a prefix, a server) stopped again by process id, and running a command so
 # that an interrupt (Ctrl-C, SIGTERM) leaves nothing of it running.
-#
+
 # LUMIVANE_NO_32BIT=1 makes the commands act as on a machine whose kernel runs no 32-bit code,
 # even where it could: every 32-bit process of the tests then runs in the QEMU guest
 # (scripts/qemu-guest.sh). Where the kernel cannot, the commands set it themselves, and the live

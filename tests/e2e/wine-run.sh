@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Runs a Windows program under wine64 on a private desktop and exits with its exit code.
-#
+
 #   tests/e2e/wine-run.sh PROGRAM.EXE [ARGS...]
-#
+
 # Wine's loader warnings are on: where Windows refuses a program or DLL whose import is not
 # exported by the DLL it names, Wine loads it with a stub and only warns ("No implementation
 # for ..."), and the first call through the stub crashes. The warnings of the program and of
 # everything it starts go to the session's loader log (LUMIVANE_WINE_LOG, which the live tests
 # read too); a run with such a warning about our own files fails, whatever its exit code.
-#
+
 # Inside a session of scripts/lib/runner.sh (LUMIVANE_WINE_SESSION=1) the program just runs
 # there. Otherwise the wrapper starts its own session in LUMIVANE_WINE_DIR (default ./wine,
 # which CTest makes the build directory) and stops it again. A 32-bit program where
