@@ -77,30 +77,21 @@ switch_off() {
     for id in "${windows[@]}"; do alpha_of[$id]=255; done
 }
 
-window_created() {
-    [ "$effect_on" = 1 ] && [ "${rule_of[$1]}" = ALWAYS ] || return 0
-    alpha_of[$1]=${level_of[$1]}
-}
+# What a rule does to window $1 when it appears, is picked up or is let go.
+takes_level_if() { [ "$effect_on" = 1 ] && [ "${rule_of[$2]}" = "$1" ] || return 0; alpha_of[$2]=${3:-${level_of[$2]}}; }
+window_created() { takes_level_if ALWAYS "$1"; }
+move_started() { takes_level_if MOVING "$1"; }
+move_ended() { takes_level_if MOVING "$1" 255; }
 
 # Every FOCUS window takes its level, except the one in front, which takes the focus level.
 foreground_changed() {
     [ "$effect_on" = 1 ] || return 0
     local id
     for id in "${windows[@]}"; do
-        [ "${rule_of[$id]}" = FOCUS ] || continue
-        if [ "$id" = "$1" ]; then alpha_of[$id]=$focus_level; else alpha_of[$id]=${level_of[$id]}; fi
+        [ "${rule_of[$id]}" != FOCUS ] || alpha_of[$id]=$([ "$id" = "$1" ] && echo "$focus_level" || echo "${level_of[$id]}")
     done
 }
 
-move_started() {
-    [ "$effect_on" = 1 ] && [ "${rule_of[$1]}" = MOVING ] || return 0
-    alpha_of[$1]=${level_of[$1]}
-}
-
-move_ended() {
-    [ "$effect_on" = 1 ] && [ "${rule_of[$1]}" = MOVING ] || return 0
-    alpha_of[$1]=255
-}
 
 expected_look() { echo "${alpha_of[$1]}${key_of[$1]:+/${key_of[$1]}}"; }
 

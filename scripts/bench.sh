@@ -5,19 +5,15 @@
 # dependencies of the deliverables. Prints a report; exits non-zero when a step fails.
 
 # Settings through the environment:
-#   LUMIVANE_BENCH_REPEATS   pairs measured per build, window count and pass (default 15;
-#                            a run takes 6 to 10 minutes on two busy cores)
+#   LUMIVANE_BENCH_REPEATS   pairs per build, window count and pass (default 15: 6 to 10 minutes)
 #   LUMIVANE_BENCH_WINDOWS   window counts (default "50 200 500")
-#   LUMIVANE_BENCH_ARCHS     builds to measure (default "x64 x86"; x86 only where 32-bit code
-#                            runs here: figures from the emulated guest would mean nothing)
-#   LUMIVANE_BENCH_RELAY     window counts at which the plug-in's system calls are counted
-#                            from Wine's relay log (default: the smallest and the largest;
-#                            empty: none)
+#   LUMIVANE_BENCH_ARCHS     builds (default "x64 x86"; x86 only where 32-bit code runs here:
+#                            figures from the emulated guest would mean nothing)
+#   LUMIVANE_BENCH_RELAY     window counts at which Wine's relay log counts the plug-in's calls
+#                            (default: the smallest and the largest; empty: none)
 #   LUMIVANE_BENCH_BUILD     build root holding native, win32 and win64 (default build)
-#   LUMIVANE_BENCH_HOOKED    1: each toggle pair also measures the baseline with the switch's
-#                            three window event hooks installed around it, as turning on does
-#   LUMIVANE_BENCH_INSHELL   1: each pair also measures the baseline's passes run as a plug-in
-#                            of the shell and timed by it, as the plug-in is
+#   LUMIVANE_BENCH_HOOKED    1: also the baseline with the switch's three event hooks installed
+#   LUMIVANE_BENCH_INSHELL   1: also the baseline's passes run and timed as a plug-in of the shell
 # The raw timings stay in BUILD/bench-run/ARCH/samples.txt (see bench/wine/measure.sh).
 set -euo pipefail
 . "$(dirname "$0")/lib/runner.sh"

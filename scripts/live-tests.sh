@@ -14,24 +14,20 @@ case ${1:-} in --here | --guest) part=${1#--} && shift ;; esac
 # Each suite as one line of quoted words.
 suites=() words=()
 for word in "$@" +; do
-  if [ "$word" != + ]; then
-    words+=("$word")
+  if [ "$word" != + ]; then words+=("$word")
   elif [ ${#words[@]} -gt 0 ]; then
-    arch_of "${words[0]}" >/dev/null || usage
-    suites+=("$(printf '%q ' "${words[@]}")") && words=()
+    arch_of "${words[0]}" >/dev/null && suites+=("$(printf '%q ' "${words[@]}")") && words=() || usage
   fi
 done
 [ ${#suites[@]} -gt 0 ] || usage
 
 session=
 run_here() {
-  local preset=$1 status=0
-  shift
-  session=$PWD/build/$preset/wine
+  local status=0
+  session=$PWD/build/$1/wine
   session_start "$session" || return 1
-  guarded ctest --preset "$preset" "$@" || status=$?
-  session_stop "$session"
-  return "$status"
+  guarded ctest --preset "$@" || status=$?
+  session_stop "$session" && return "$status"
 }
 trap '[ -z "$session" ] || session_stop "$session"' EXIT
 
@@ -41,22 +37,14 @@ if x86_runs_here; then
 else
   for suite in "${suites[@]}"; do
     eval "words=($suite)"
-    if [ "${words[0]}" = win32 ]; then
-      guest+=("$suite")
-    else
-      here+=("$suite -LE $OTHER_BITNESS_LABEL")
-      if [[ $(ctest -N --preset win64 "${words[@]:1}" -L "$OTHER_BITNESS_LABEL") =~ Total\ Tests:\ [1-9] ]]; then
-        guest+=("$suite -L $OTHER_BITNESS_LABEL")
-      fi
-    fi
+    [ "${words[0]}" = win32 ] && guest+=("$suite") && continue
+    here+=("$suite -LE $OTHER_BITNESS_LABEL")
+    [[ ! $(ctest -N --preset "${words[@]}" -L "$OTHER_BITNESS_LABEL") =~ Total\ Tests:\ [1-9] ]] ||
+      guest+=("$suite -L $OTHER_BITNESS_LABEL")
   done
 fi
 status=0
-if [ "$part" != guest ]; then
-  for suite in "${here[@]}"; do
-    eval "run_here $suite" || status=1
-  done
-fi
+[ "$part" = guest ] || for suite in "${here[@]}"; do eval "run_here $suite" || status=1; done
 if [ "$part" != here ] && [ ${#guest[@]} -gt 0 ]; then
   echo "live-tests: in a QEMU guest, as 32-bit code does not run here ($why_no_x86): ${guest[*]}"
   eval "guarded scripts/qemu-guest.sh scripts/live-tests.sh $(printf '%s + ' "${guest[@]}")" || status=1

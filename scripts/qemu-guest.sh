@@ -11,27 +11,21 @@
 # it writes them, and this script exits with its exit code. The guest's /tmp, /run, /dev and
 # /proc are its own; this checkout is shown at its own path even when it lies in one of those.
 
-# LUMIVANE_GUEST_TIMEOUT   seconds the guest may run (default 3600); then it is stopped and
-#                          this script exits 124
-# LUMIVANE_GUEST_MEMORY    the guest's memory (default 4G)
-# LUMIVANE_GUEST_CPUS      its processors (default 2)
+# LUMIVANE_GUEST_TIMEOUT   seconds the guest may run (default 3600; then it exits 124)
+# LUMIVANE_GUEST_MEMORY, LUMIVANE_GUEST_CPUS   its memory and processors (default 4G, 2)
 # LUMIVANE_GUEST_CONSOLE   a file that keeps the guest's console (kernel and start-up messages)
 # LUMIVANE_TIME_SCALE      handed to COMMAND; when unset the guest sets it (5 when emulated),
 #                          and the live tests allow that many times longer for each wait
 
-# The guest runs Debian's stock kernel (package linux-image-amd64, fetched once into
-# build/qemu/) with a busybox initramfs built there from scripts/qemu-guest/init. Where the
-# processor offers hardware virtualization (vmx or svm) it runs under KVM, elsewhere emulated.
-# Exit codes of its own: 124 when the guest ran out of time, 125 when it could not start or
-# ended without an exit code (the guest's console is shown then).
+# The guest runs Debian's stock kernel (linux-image-amd64, fetched once into build/qemu/) with
+# a busybox initramfs from scripts/qemu-guest/init, under KVM where the processor offers it,
+# emulated elsewhere. Exits 124 when the guest ran out of time, 125 when it could not start or
+# ended without an exit code (showing the guest's console).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-checkout=$(dirname "$here")
-cache=$checkout/build/qemu
-guest_timeout=${LUMIVANE_GUEST_TIMEOUT:-3600}
-memory=${LUMIVANE_GUEST_MEMORY:-4G}
-cpus=${LUMIVANE_GUEST_CPUS:-2}
+checkout=$(dirname "$here") && cache=$(dirname "$here")/build/qemu
+guest_timeout=${LUMIVANE_GUEST_TIMEOUT:-3600} memory=${LUMIVANE_GUEST_MEMORY:-4G} cpus=${LUMIVANE_GUEST_CPUS:-2}
 # The kernel modules the initramfs loads (those they need come along): the virtio devices,
 # the 9p file shares, the serial ports of stdout and stderr, and overlayfs.
 root_modules=(virtio_pci 9pnet_virtio 9p virtio_console overlay)
@@ -47,10 +41,8 @@ command -v qemu-system-x86_64 >/dev/null ||
 [ -x /bin/busybox ] || die "/bin/busybox is missing: run scripts/install-deps.sh (package busybox-static)"
 
 
-# Debian's stock kernel package, downloaded once. apt-get download needs apt's lists; when
-# they are missing or out of date (the mirror has moved on) apt-get update runs first. A
-# mirror in the middle of a sync may fail one index while the update as a whole succeeds;
-# the kernel comes from the amd64 ones, so that is only reported.
+# Debian's stock kernel package, downloaded once; apt-get update first where apt's lists are
+# missing or out of date. An index that fails mid-sync is only reported: the kernel is amd64.
 fetch_kernel() {
     local deb package download_log=$cache/download.log
     deb=$(find "$cache" -maxdepth 1 -name 'linux-image-*_amd64.deb' 2>/dev/null | sort -V | tail -n1)
@@ -124,12 +116,11 @@ prepare_boot_files() {
 # What the guest runs: the command, the working directory, the user and the environment.
 write_request() {
     local request=$1
-    printf '%s\0' "$@" | tail -z -n +2 >"$request/argv"
+    printf '%s\0' "${@:2}" >"$request/argv"
     printf '%s\0' "$PWD" >"$request/cwd"
     echo "$checkout" >"$request/checkout"
     echo "$(id -u) $(id -g)" >"$request/user"
-    hostname >"$request/hostname" 2>/dev/null || true
-    cp "$here/qemu-guest/run" "$request/run"
+    hostname >"$request/hostname" 2>/dev/null || true && cp "$here/qemu-guest/run" "$request/run"
     (
         # The guest cannot reach this machine's desktop, session bus or agents.
         unset DISPLAY XAUTHORITY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR \
@@ -153,8 +144,7 @@ trap '[ -z "$qemu_job" ] || kill "$qemu_job" 2>/dev/null; rm -rf "$run"' EXIT
 mkdir "$run/request"
 write_request "$run/request" "$@"
 
-# QEMU writes the two serial ports into fifos and cat copies them to this script's stdout and
-# stderr, whatever those are (a terminal, a pipe, a file, a socket).
+# QEMU writes the two serial ports into fifos; cat copies them to this script's stdout and stderr.
 mkfifo "$run/stdout" "$run/stderr"
 cat "$run/stdout" & cat "$run/stderr" >&2 &
 
@@ -180,8 +170,8 @@ wait "$qemu_job" || qemu_status=$?
 # A signal ends the first wait early; the guest is being stopped then, so wait for it again.
 while kill -0 "$qemu_job" 2>/dev/null; do wait "$qemu_job" || qemu_status=$?; done
 qemu_job=
-# A QEMU that failed before it opened the fifos left the copies waiting for a writer: opening
-# a fifo for reading and writing never blocks, and closing it gives them their end of file.
+# A QEMU that failed before it opened the fifos left the copies waiting for a writer; opening
+# a fifo read-write never blocks, and closing it gives them their end of file.
 : <>"$run/stdout" && : <>"$run/stderr" && wait
 
 show_console() {

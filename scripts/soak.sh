@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The long soak under Wine: the live soak test of tests/e2e/test_soak.cpp, run for longer than
-# the test command's 20 seconds. It prints the run's figures at the end.
+# The live soak test of tests/e2e/test_soak.cpp for longer than the test command's 20 seconds,
+# printing the run's figures at the end.
 #   scripts/soak.sh                  ten minutes of the x86 build, the main deliverable
 #   scripts/soak.sh --arch x64 120   two minutes of the x64 build
 # LUMIVANE_BUILD_DIR names another build directory of that architecture (default build/win32
@@ -11,8 +11,7 @@ cd "$LUMIVANE_ROOT"
 arch=x86
 if [ "${1:-}" = --arch ]; then
   preset_of "${2:-}" >/dev/null || { echo "soak: --arch takes x86 or x64" >&2; exit 2; }
-  arch=$2
-  shift 2
+  arch=$2 && shift 2
 fi
 seconds=${1:-600}
 build=${LUMIVANE_BUILD_DIR:-$PWD/build/$(preset_of $arch)}
@@ -25,8 +24,7 @@ if [ "$arch" = x86 ] && ! x86_runs_here; then
   exit
 fi
 
-# What CTest hands the live tests (tests/e2e/CMakeLists.txt); CTest itself would stop a test
-# this long at its timeout.
+# What CTest hands the live tests (tests/e2e/CMakeLists.txt): CTest would time this one out.
 export LUMIVANE_SOAK_SECONDS=$seconds LUMIVANE_WINE_DIR=$build/wine \
   LUMIVANE_E2E_HOST=$build/host/BLACKBOX.EXE LUMIVANE_E2E_PLUGIN=$build/plugin/Lumivane.dll \
   LUMIVANE_E2E_TARGET=$build/tests/e2e/target_app.exe

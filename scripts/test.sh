@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Every test: installs what is missing, builds the three presets, runs the unit tests
-# (AddressSanitizer and UBSan), each fuzz target for about 30 seconds (LUMIVANE_FUZZ_SECONDS to
-# change), the checks of the release zip, and for each Windows build its static checks,
-# conformance tests and live scenarios under Wine. Where this machine runs no 32-bit code, or
-# with LUMIVANE_NO_32BIT=1, every test that starts a 32-bit program runs in a QEMU guest: the
-# x86 build's and the x64 build's with programs of the other bitness (scripts/live-tests.sh).
-# Prints each stage's time at the end; exits non-zero on any failure.
+# Every test: installs what is missing, builds the three presets, runs the unit tests (ASan and
+# UBSan), each fuzz target for about 30 seconds (LUMIVANE_FUZZ_SECONDS), the checks of the
+# release zip, and each Windows build's static checks, conformance tests and live scenarios
+# under Wine. Where this machine runs no 32-bit code, or with LUMIVANE_NO_32BIT=1, every test
+# that starts a 32-bit program runs in a QEMU guest (scripts/live-tests.sh). Prints each
+# stage's time at the end; exits non-zero on any failure.
 set -euo pipefail
 . "$(dirname "$0")/lib/runner.sh"
 cd "$LUMIVANE_ROOT"

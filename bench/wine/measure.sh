@@ -5,12 +5,9 @@
 
 #   bench/wine/measure.sh ARCH BUILD_DIR WORK_DIR
 
-# ARCH names the build in the results (x64, x86); BUILD_DIR holds it. Settings come from
-# scripts/bench.sh through LUMIVANE_BENCH_REPEATS, _WINDOWS, _HOOKED, _INSHELL and _RELAY.
-# Writes to WORK_DIR:
-#   samples.txt        ARCH WINDOWS PASS PAIR PLUGIN BASELINE HOOKED INSHELL, one line per
-#                      pass of each pair (milliseconds; "-" where not measured); PASS is on,
-#                      off or focus
+# Settings come from scripts/bench.sh (LUMIVANE_BENCH_*). Writes to WORK_DIR:
+#   samples.txt        ARCH WINDOWS PASS PAIR PLUGIN BASELINE HOOKED INSHELL: milliseconds of
+#                      each pass (on, off, focus) of each pair, "-" where not measured
 #   baseline.log       ARCH WINDOWS and each line the baseline answered
 #   idle.txt           ARCH WINDOWS MS: the focus timer's own cost, with no pass behind it
 #   profile-N.txt      the baseline's calls and their cost, one pass of each kind, N windows
@@ -49,9 +46,8 @@ wait_for_lines() {
   return 1
 }
 
-# The shell, the plug-ins and the target app live on drive C, so that their paths are short
-# enough for the fragments to be read within the first 49 characters. The in-shell baseline
-# is always loaded: its window is the focus timer's stopwatch.
+# On drive C the paths are short enough for the fragments to lie within the 49 characters
+# read. The in-shell baseline is always loaded: its window is the focus timer's stopwatch.
 rm -rf "$stage"
 mkdir -p "$stage/plugins/Lumivane" "$stage/plugins/LumivaneBaseline" "$stage/applications"
 cp "$build_dir/host/BLACKBOX.EXE" "$build_dir"/bench/wine/{baseline,focus_timer}.exe "$stage/"
@@ -61,11 +57,9 @@ cp "$build_dir/tests/e2e/target_app.exe" "$stage/applications/"
 printf 'plugins\\Lumivane\\Lumivane.dll\r\nplugins\\LumivaneBaseline\\LumivaneBaseline.dll\r\n' \
   >"$stage/plugins.rc"
 
-# The worst case for the plug-in's own work: every window is decided by the last of 50
-# entries, after 49 fragments that each match a few characters of the path before failing,
-# and all 50 exclusions are searched without a match. Windows of other programs (the shell,
-# Wine's own) fall to the global rule, the same one, so every window is worked on.
-# The target's folded path is C:\LUMIVANE-BENCH\APPLICATIONS\TARGET_APP.EXE.
+# The worst case: every window of C:\LUMIVANE-BENCH\APPLICATIONS\TARGET_APP.EXE is decided
+# by the last of 50 entries, after 49 fragments that each match a few characters first, and
+# 50 exclusions that never match; other programs' windows fall to the same global rule.
 write_settings() {
   local rule=$1 i app
   {
@@ -95,8 +89,7 @@ start_apps() {
   # The apps quit when their input ends: this script holds it open until then.
   exec 7>"$work/apps.in"
   wait_for_lines ready "${logs[@]}"
-  # Foreground windows are taken in this order, one process after another, and none twice,
-  # so that each foreground change finds the windows as the passes before it left them.
+  # The order foreground windows are taken in: one process after another, none twice.
   mapfile -t windows < <(for w in $(seq 1 "$per_app"); do
     for p in $(seq 1 "$PROCESSES"); do
       tr -d '\r' <"$work/app$p.log" | awk -v t="app$p-window$w" '$1 == "window" && $2 == t { print $3 }'
@@ -115,8 +108,7 @@ take_window() {
   window=${windows[next_window % ${#windows[@]}]} && next_window=$((next_window + 1))
 }
 
-# A program that serves requests from warm: it reads them from one FIFO and answers on
-# another, on descriptors named by the variables $1_in and $1_out.
+# A program serving requests from warm through two FIFOs, on descriptors $1_in and $1_out.
 start_server() {
   local name=$1 in out
   shift
@@ -134,7 +126,6 @@ stop_servers() {
   stop_all "${server_pids[@]}" && server_pids=()
 }
 
-# Waits for each process to end, or ends it.
 stop_all() {
   local pid
   for pid in "$@"; do wait_for_exit "$pid" || kill "$pid" 2>/dev/null || true; done
@@ -142,9 +133,8 @@ stop_all() {
 
 # Starts the shell with the settings of rule $1; WINEDEBUG and the log file may be given.
 start_shell() {
-  local rule=$1 debug=${2:--all} log=${3:-/dev/null}
-  write_settings "$rule"
-  WINEDEBUG=$debug "$WINE" "$shell" >"$work/host.log" 2>"$log" &
+  write_settings "$1"
+  WINEDEBUG=${2:--all} "$WINE" "$shell" >"$work/host.log" 2>"${3:-/dev/null}" &
   host_pid=$!
   wait_for_lines 'beginPlugin .*\\Lumivane\.dll = 0' "$work/host.log"
   wait_for_lines 'beginPlugin .*\\LumivaneBaseline\.dll = 0' "$work/host.log"
@@ -155,17 +145,12 @@ stop_shell() {
   "$WINE" "$shell" -quit >/dev/null 2>&1 || true
   # The quit runs the restore pass, which takes seconds with many windows.
   for _ in $(seq 6); do wait_for_exit "$host_pid" && break; done
-  kill "$host_pid" 2>/dev/null || true
-  host_pid=
+  kill "$host_pid" 2>/dev/null || true && host_pid=
 }
 
 trap 'set +e; stop_servers; stop_shell; stop_apps' EXIT
 
-# Milliseconds of one timed toggle of the plug-in.
-plugin_ms() {
-  "$WINE" "$shell" -time -exec @LumivaneTog |
-    sed -n 's/^delivered @LumivaneTog in \([0-9.]*\) ms$/\1/p'
-}
+plugin_ms() { "$WINE" "$shell" -time -exec @LumivaneTog | sed -n 's/^delivered @LumivaneTog in \([0-9.]*\) ms$/\1/p'; }
 
 toggle() { "$WINE" "$shell" -exec @LumivaneTog >/dev/null; }
 # New settings of rule $1, read by the shell, and the effect switched on again.
@@ -185,28 +170,21 @@ ask() {
   answer=${answer%$'\r'}
 }
 
-# Milliseconds of one baseline pass ($1: baseline or hooked, then its command); the
-# answer goes to the log.
+# Milliseconds of one baseline pass ($1: baseline or hooked, then its command), logged.
 baseline_ms() {
-  ask "$@"
-  echo "$arch $count $answer" >>"$work/baseline.log"
+  ask "$@" && echo "$arch $count $answer" >>"$work/baseline.log"
   echo "$answer" | sed -n 's/^baseline [a-z]* \([0-9.]*\) ms .*/\1/p'
 }
 
-# Milliseconds of one foreground change to window $1, handled by the plug-in.
-focus_ms() {
-  ask timer "$1"
-  echo "$answer" | sed -n 's/^focus [0-9a-f]* \([0-9.]*\) ms$/\1/p'
-}
+focus_ms() { ask timer "$1" && echo "$answer" | sed -n 's/^focus [0-9a-f]* \([0-9.]*\) ms$/\1/p'; }
 
 check_times() {
   local value
   for value in "$@"; do [ -n "$value" ] || { echo "bench: a pass printed no time" >&2; return 1; }; done
 }
 
-# One pair of the toggle passes: the plug-in on and off, the baseline on and off (and the
-# hooked and in-shell baselines when asked for), in the order $1 says, so that drift in
-# the machine's load falls on both sides. Each side ends with every window as it began.
+# One pair of toggle passes, plug-in and baselines on and off, in the order $1 says, so that
+# drift in the machine's load falls on both sides; each leaves every window as it began.
 toggle_pair() {
   local first=$1 pair=$2 p_on p_off b_on b_off h_on=- h_off=- s_on=- s_off=-
   if [ "$first" = plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
@@ -220,10 +198,8 @@ toggle_pair() {
     "$arch $count off $pair $p_off $b_off $h_off $s_off" >>"$work/samples.txt"
 }
 
-# One pair of steady FOCUS passes: a foreground change handled by the plug-in, the
-# baseline's FOCUS pass for another window (and the in-shell baseline's for a third), each
-# to a window not yet brought forward. Every other window is already at its level, so
-# each pass changes two windows: the old foreground window and the new one.
+# One pair of steady FOCUS passes, plug-in and baselines, each to a window not yet brought
+# forward: every pass changes two windows, the old foreground window and the new one.
 focus_pair() {
   local first=$1 pair=$2 p b s=-
   if [ "$first" = plugin ]; then take_window; p=$(focus_ms "$window"); fi
@@ -235,8 +211,7 @@ focus_pair() {
   echo "$arch $count focus $pair $p $b - $s" >>"$work/samples.txt"
 }
 
-# Pairs 1 to repeats after one untimed pair (pair 0), so that every program's code and
-# Wine's caches are warm; odd pairs start with the plug-in.
+# Pairs 1 to repeats after an untimed pair 0 that warms the caches; odd ones start with the plug-in.
 run_pairs() {
   local r
   for r in $(seq 0 "$repeats"); do
@@ -244,10 +219,8 @@ run_pairs() {
   done
 }
 
-# The plug-in's calls, counted in Wine's relay log of a shell of its own: the start-up
-# ALWAYS pass, off, on (counted), off (counted); then under FOCUS: on (the ALWAYS pass
-# finds nothing to do), a first foreground change that brings every window to its level,
-# a steady one (counted); off, and the quit's restore pass.
+# The plug-in's calls in Wine's relay log of a shell of its own: start-up, off, on (counted),
+# off (counted); under FOCUS: on, a first foreground change, a steady one (counted); off, quit.
 count_calls() {
   local log=$work/relay.log size
   "$WINE" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
@@ -270,10 +243,8 @@ count_calls() {
 
 for count in $counts; do
   echo "== $arch: $count windows over $PROCESSES processes, $repeats pairs" >&2
-  # The shell starts with the effect on and is switched off before any target window
-  # opens, so no creation event adds to the figures.
-  start_shell ALWAYS
-  toggle
+  # Switched off before any target window opens: no creation event adds to the figures.
+  start_shell ALWAYS && toggle
   start_apps $((count / PROCESSES))
   start_server baseline "$stage_win\\baseline.exe" --serve
   [ "$hooked" = 0 ] || start_server hooked "$stage_win\\baseline.exe" --hooks --serve
@@ -285,24 +256,19 @@ for count in $counts; do
     "$WINE" "$stage_win\\baseline.exe" --profile off >>"$work/profile-$count.txt"
   fi
 
-  # The steady FOCUS passes. Turning on finds nothing for ALWAYS; the first foreground
-  # change on each side brings every window to its level.
+  # The steady FOCUS passes; the first one on each side brings every window to its level.
   reconfigure FOCUS
   run_pairs focus_pair
   for _ in 1 2 3 4 5; do
-    ask timer idle
-    echo "$arch $count $answer" | sed -n 's/ idle \([0-9.]*\) ms$/ \1/p' >>"$work/idle.txt"
+    ask timer idle && echo "$arch $count $answer" | sed -n 's/ idle \([0-9.]*\) ms$/ \1/p' >>"$work/idle.txt"
   done
   if [ "$count" = "$largest" ]; then
-    take_window
-    "$WINE" "$stage_win\\baseline.exe" --profile focus "$window" "$LEVEL" >>"$work/profile-$count.txt"
+    take_window && "$WINE" "$stage_win\\baseline.exe" --profile focus "$window" "$LEVEL" >>"$work/profile-$count.txt"
   fi
-  # Every window opaque again: the plug-in gives back what it changed, the baseline
-  # clears what the baseline's passes left.
-  toggle
-  ask baseline off
+  # Every window opaque again, from the plug-in's and from the baseline's passes.
+  toggle && ask baseline off
   stop_servers; stop_shell
 
-  case " $relay_counts " in *" $count "*) count_calls ;; esac
+  [[ " $relay_counts " != *" $count "* ]] || count_calls
   stop_apps
 done

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# Prints the Wine half of the benchmark report from what bench/wine/measure.sh wrote.
-
-#   bench/wine/report.sh WORK_ROOT ARCH...
-
-# Reads WORK_ROOT/ARCH/ for each build named (x64, x86).
+# Prints the Wine half of the benchmark report from what bench/wine/measure.sh wrote in
+# WORK_ROOT/ARCH/ for each build named:   bench/wine/report.sh WORK_ROOT ARCH...
 set -euo pipefail
 
 root=$1 archs=("${@:2}")
@@ -23,10 +20,7 @@ quartile() { sort -g | awk -v q="$1" '{ v[NR] = $1 } END { k = int(q * (NR - 1))
 # Field k of the samples of one build, window count and pass.
 column() { echo "$samples" | awk -v a="$1" -v c="$2" -v p="$3" -v k="$4" '$1 == a && $2 == c && $3 == p { print $k }'; }
 # Field n over field d, pair by pair.
-ratios() {
-  echo "$samples" | awk -v a="$1" -v c="$2" -v p="$3" -v n="$4" -v d="$5" \
-    '$1 == a && $2 == c && $3 == p && $d > 0 { print $n / $d }'
-}
+ratios() { echo "$samples" | awk -v a="$1" -v c="$2" -v p="$3" -v n="$4" -v d="$5" '$1 == a && $2 == c && $3 == p && $d > 0 { print $n / $d }'; }
 # "median (first quartile-third quartile)" of a list of numbers, with a printf format.
 spread() {
   local values format=$1 && values=$(cat)
@@ -51,11 +45,9 @@ for arch in "${archs[@]}"; do
   for count in $counts; do
     for pass in on off focus; do
       [ -n "$(column "$arch" "$count" $pass 5)" ] || continue
-      verdict=
-      if [ "$count" = "$largest" ]; then
+      verdict= && [ "$count" != "$largest" ] ||
         verdict=$(awk -v r="$(ratios "$arch" "$count" $pass 5 6 | median)" -v t="$(target_of $pass)" \
           'BEGIN { printf "<= %s %s", t, (r <= t ? "met" : "MISSED") }')
-      fi
       line=$(printf '%-5s %-7s %-5s %-24s %-24s %-21s %9.3f %9.1f  %-14s' "$arch" "$count" $pass \
         "$(column "$arch" "$count" $pass 5 | spread %.1f)" \
         "$(column "$arch" "$count" $pass 6 | spread %.1f)" \

@@ -3,16 +3,13 @@
 
 #   tests/e2e/wine-run.sh PROGRAM.EXE [ARGS...]
 
-# Wine's loader warnings are on: where Windows refuses a program or DLL whose import is not
-# exported by the DLL it names, Wine loads it with a stub and only warns ("No implementation
-# for ..."), and the first call through the stub crashes. The warnings of the program and of
-# everything it starts go to the session's loader log (LUMIVANE_WINE_LOG, which the live tests
-# read too); a run with such a warning about our own files fails, whatever its exit code.
+# Where Windows refuses a program or DLL whose import is not there, Wine loads it with a stub
+# and only warns ("No implementation for ..."). Those warnings go to the session's loader log
+# (LUMIVANE_WINE_LOG, which the live tests read too); one about our own files fails the run.
 
-# Inside a session of scripts/lib/runner.sh (LUMIVANE_WINE_SESSION=1) the program just runs
-# there. Otherwise the wrapper starts its own session in LUMIVANE_WINE_DIR (default ./wine,
-# which CTest makes the build directory) and stops it again. A 32-bit program where
-# LUMIVANE_NO_32BIT=1 is refused, saying how to run it in the QEMU guest.
+# Outside a session of scripts/lib/runner.sh (LUMIVANE_WINE_SESSION=1) it starts its own in
+# LUMIVANE_WINE_DIR (default ./wine, the build directory under CTest). Where
+# LUMIVANE_NO_32BIT=1 a 32-bit program is refused, saying how to run it in the QEMU guest.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/runner.sh"
 [ $# -gt 0 ] || { echo "usage: $0 PROGRAM.EXE [ARGS...]" >&2; exit 2; }
@@ -24,9 +21,8 @@ if [ "${LUMIVANE_NO_32BIT:-}" = 1 ] && is_32bit_program "$1"; then
   exit 1
 fi
 
-# The program's standard error, and that of everything it starts, is appended to the log, a
-# file: a crashed program's debugger may hold a pipe open long after the program ended. Then
-# the lines that are not the loader's warnings are passed on.
+# Standard error goes to the log, a file: a crashed program's debugger may hold a pipe open long
+# after. The lines that are not the loader's warnings are passed on.
 run_program() {
   local start status=0 new_lines unresolved
   start=$(stat -c %s "$LUMIVANE_WINE_LOG" 2>/dev/null || echo 0)
