@@ -19,16 +19,14 @@ set -euo pipefail
 . "$(dirname "$0")/lib/runner.sh"
 cd "$LUMIVANE_ROOT"
 
-archs=${LUMIVANE_BENCH_ARCHS:-x64 x86}
-build_root=${LUMIVANE_BENCH_BUILD:-build}
+archs=${LUMIVANE_BENCH_ARCHS:-x64 x86} build_root=${LUMIVANE_BENCH_BUILD:-build}
 case $build_root in /*) ;; *) build_root=$PWD/$build_root ;; esac
 export LUMIVANE_BENCH_REPEATS LUMIVANE_BENCH_WINDOWS LUMIVANE_BENCH_RELAY LUMIVANE_BENCH_HOOKED \
   LUMIVANE_BENCH_INSHELL
 
 scripts/install-deps.sh
 if [[ " $archs " == *" x86 "* ]] && ! x86_runs_here; then
-  echo "bench: 32-bit code does not run here ($why_no_x86); measuring the x64 build only" >&2
-  archs=${archs//x86/}
+  echo "bench: 32-bit code does not run here ($why_no_x86); measuring the x64 build only" >&2 && archs=${archs//x86/}
 fi
 
 build() {
@@ -38,11 +36,9 @@ build() {
 }
 wine_targets=(Lumivane Peekster BLACKBOX target_app baseline LumivaneBaseline focus_timer)
 build native decide_bench
-build win32 "${wine_targets[@]}"
-build win64 "${wine_targets[@]}"
+for preset in win32 win64; do build $preset "${wine_targets[@]}"; done
 
-work=$build_root/bench-run
-mkdir -p "$work"
+work=$build_root/bench-run && mkdir -p "$build_root/bench-run"
 trap 'session_stop "$work/wine"' EXIT
 session_start "$work/wine"
 
@@ -59,7 +55,6 @@ echo "Lumivane benchmark, $started, commit $(git rev-parse --short HEAD 2>/dev/n
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)," \
   "$("$WINE" --version); load average $load_before at the start, $load_after at the end"
 echo
-# shellcheck disable=SC2086
 bench/wine/report.sh "$work" $archs
 
 echo

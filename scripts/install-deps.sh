@@ -6,12 +6,10 @@
 # does (scripts/qemu-guest.sh, which fetches Debian's kernel), so its packages come too.
 set -euo pipefail
 
-packages=(
-  cmake g++ make libgtest-dev libbenchmark-dev googletest
+packages=(cmake g++ make libgtest-dev libbenchmark-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xcompmgr imagemagick x11-utils zip unzip clang libclang-rt-14-dev procps
-  qemu-system-x86 busybox-static cpio
-)
+  qemu-system-x86 busybox-static cpio)
 # Without recommends: they would add some hundred more i386 packages the tests never use.
 lean_packages=(wine32:i386)
 
@@ -65,7 +63,6 @@ update_and_install() {
   install_all -t "$VERSION_CODENAME" && return 0
   local unpaired && unpaired=$(unpaired_amd64 || true) && [ -n "$unpaired" ] || return 1
   echo "install-deps: taking these back to their $VERSION_CODENAME versions to pair them:" $unpaired >&2
-  # shellcheck disable=SC2086
   apt-get install -y -qq --no-install-recommends --allow-downgrades -t "$VERSION_CODENAME" \
     $unpaired >/dev/null || return 1
   install_all -t "$VERSION_CODENAME"

@@ -32,9 +32,7 @@ run_here() {
 trap '[ -z "$session" ] || session_stop "$session"' EXIT
 
 here=() guest=()
-if x86_runs_here; then
-  here=("${suites[@]}")
-else
+x86_runs_here && here=("${suites[@]}") ||
   for suite in "${suites[@]}"; do
     eval "words=($suite)"
     [ "${words[0]}" = win32 ] && guest+=("$suite") && continue
@@ -42,7 +40,6 @@ else
     [[ ! $(ctest -N --preset "${words[@]}" -L "$OTHER_BITNESS_LABEL") =~ Total\ Tests:\ [1-9] ]] ||
       guest+=("$suite -L $OTHER_BITNESS_LABEL")
   done
-fi
 status=0
 [ "$part" = guest ] || for suite in "${here[@]}"; do eval "run_here $suite" || status=1; done
 if [ "$part" != here ] && [ ${#guest[@]} -gt 0 ]; then

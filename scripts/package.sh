@@ -9,17 +9,15 @@ version=0.7b
 
 if [ "${1:-}" != "--no-build" ]; then
   scripts/install-deps.sh
-  for arch in x86 x64; do
-    cmake --preset "$(preset_of $arch)" >/dev/null
-    cmake --build --preset "$(preset_of $arch)" --target Lumivane Peekster
+  for preset in win32 win64; do
+    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" --target Lumivane Peekster
   done
 fi
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 for arch in x86 x64; do
-  mkdir -p "$stage/$arch"
-  cp "build/$(preset_of $arch)/plugin/Lumivane.dll" "build/$(preset_of $arch)/probe/Peekster.exe" "$stage/$arch/"
+  mkdir -p "$stage/$arch" && cp "build/$(preset_of $arch)/plugin/Lumivane.dll" "build/$(preset_of $arch)/probe/Peekster.exe" "$stage/$arch/"
 done
 sed 's/$/\r/' examples/Lumivane.rc >"$stage/Lumivane.rc"
 sed 's/$/\r/' docs/readme.txt >"$stage/readme.txt"

@@ -13,8 +13,7 @@ if [ "${1:-}" = --arch ]; then
   preset_of "${2:-}" >/dev/null || { echo "soak: --arch takes x86 or x64" >&2; exit 2; }
   arch=$2 && shift 2
 fi
-seconds=${1:-600}
-build=${LUMIVANE_BUILD_DIR:-$PWD/build/$(preset_of $arch)}
+seconds=${1:-600} build=${LUMIVANE_BUILD_DIR:-$PWD/build/$(preset_of $arch)}
 
 [ -f "$build/CMakeCache.txt" ] || cmake --preset "$(preset_of $arch)" -B "$build" >/dev/null
 cmake --build "$build" -j2 --target lumivane_e2e >/dev/null

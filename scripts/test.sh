@@ -12,17 +12,12 @@ cd "$LUMIVANE_ROOT"
 times=()
 stage() {
   local name=$1 started=$SECONDS status=0
-  shift
-  echo "== $name"
+  shift && echo "== $name"
   guarded "$@" || status=$?
   times+=("$(printf '%5ds  %s' $((SECONDS - started)) "$name")$([ "$status" = 0 ] || echo ' (failed)')")
   return "$status"
 }
-print_times() {
-  echo "== stage times"
-  printf '   %s\n' "${times[@]}" "$(printf '%5ds  in all' "$SECONDS")"
-}
-trap print_times EXIT
+trap 'echo "== stage times" && printf "   %s\n" "${times[@]}" "$(printf "%5ds  in all" "$SECONDS")"' EXIT
 build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1"; }
 both_builds() { build win32 && build win64; }
 package() { scripts/package.sh --no-build && tests/package/check_zip.sh; }

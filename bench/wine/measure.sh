@@ -37,10 +37,8 @@ wait_for_lines() {
   local line=$1 missing file
   shift
   for _ in $(seq 600); do
-    missing=0
-    for file in "$@"; do grep -qxE "$line" "$file" 2>/dev/null || missing=1; done
-    [ $missing -eq 1 ] || return 0
-    sleep 0.1
+    missing=0 && for file in "$@"; do grep -qxE "$line" "$file" 2>/dev/null || missing=1; done
+    [ $missing -eq 1 ] && sleep 0.1 || return 0
   done
   echo "bench: timed out waiting for '$line' in $*" >&2
   return 1
@@ -72,8 +70,7 @@ write_settings() {
   } >"$stage/plugins/Lumivane/Lumivane.rc"
 }
 
-# What this script starts, stopped on the way out.
-host_pid= apps_pids=() server_pids=() baseline_in= hooked_in= timer_in=
+host_pid= apps_pids=() server_pids=() baseline_in= hooked_in= timer_in=   # stopped on the way out
 
 start_apps() {
   local per_app=$1 p w args logs=()

@@ -82,9 +82,7 @@ done
 
 echo
 echo "The focus timer's own cost (raising an event no hook takes, and its answer), median:"
-for arch in "${archs[@]}"; do
-  printf '  %-4s %.3f ms\n' "$arch" "$(awk '{ print $3 }' "$root/$arch/idle.txt" | median)"
-done
+for arch in "${archs[@]}"; do printf '  %-4s %.3f ms\n' "$arch" "$(awk '{ print $3 }' "$root/$arch/idle.txt" | median)"; done
 
 # Where the time goes: for one build and pass, the plug-in's calls from the relay log
 # beside the baseline's calls and what each cost the baseline, per call.
@@ -100,10 +98,8 @@ where_time_goes() {
     FILENAME == ARGV[1] && $1 == "price" && current == p { cost[$2] = $7; next }
     FILENAME == ARGV[2] && $1 == p { plugin[$2] = $3; names[$2] = 1 }
     END {
-      for (n in names) {
-        if (n in cost) est = plugin[n] * cost[n]; else est = -1
-        printf "%s %d %d %s %s\n", n, plugin[n], base[n], (n in cost) ? cost[n] : "-", est
-      }
+      for (n in names)
+        printf "%s %d %d %s %s\n", n, plugin[n], base[n], (n in cost) ? cost[n] : "-", (n in cost) ? plugin[n] * cost[n] : -1
     }' "$profile" "$relay" | sort -k2,2nr -k1,1 | awk '
     { if ($5 >= 0) { total += $5 / 1000; est = sprintf("%.1f", $5 / 1000) } else est = "-"
       if ($4 != "-") base_total += $3 * $4 / 1000
@@ -124,9 +120,7 @@ echo "cost at that price. The window-property calls of the plug-in's records are
 echo "the profiled pass on every window it named, apart from the pass; \"-\": not priced."
 echo "The ratio at these prices is what the plug-in's calls would cost against the baseline's"
 echo "if every call cost what it did in that one pass: the pair ratio without the noise."
-for arch in "${archs[@]}"; do
-  for pass in on off focus; do where_time_goes "$arch" $pass; done
-done
+for arch in "${archs[@]}"; do for pass in on off focus; do where_time_goes "$arch" $pass; done; done
 
 echo
 echo "Executable lookups (OpenProcess) the plug-in made per pass, by window count:"

@@ -32,23 +32,17 @@ run_program() {
   # "No implementation for DLL.NAME imported from PATH": Wine's own DLLs excepted.
   unresolved=$(grep -F 'No implementation for' <<<"$new_lines" |
     grep -v -i -E 'imported from L"C:\\\\windows\\\\' || true)
-  if [ -n "$unresolved" ]; then
-    printf 'wine-run: the loader could not resolve imports of our files:\n%s\n' "$unresolved" >&2
-    [ "$status" -ne 0 ] || status=1
-  fi
+  [ -z "$unresolved" ] || { printf 'wine-run: the loader could not resolve imports of our files:\n%s\n' \
+    "$unresolved" >&2 && [ "$status" != 0 ] || status=1; }
   return "$status"
 }
 
 if [ "${LUMIVANE_WINE_SESSION:-}" != 1 ] || [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ] ||
   [ -z "${LUMIVANE_WINE_LOG:-}" ]; then
   wine_dir=${LUMIVANE_WINE_DIR:-$PWD/wine}
-  mkdir -p "$wine_dir"
   # One private session per prefix at a time: a second wrapper on the same prefix waits here.
-  exec 9>"$wine_dir/.lock"
-  flock 9
+  mkdir -p "$wine_dir" && exec 9>"$wine_dir/.lock" && flock 9
   trap 'session_stop "$wine_dir"' EXIT
   session_start "$wine_dir"
 fi
-status=0
-run_program "$@" || status=$?
-exit "$status"
+run_program "$@"
