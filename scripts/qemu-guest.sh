@@ -14,7 +14,7 @@
 # LUMIVANE_GUEST_TIMEOUT   seconds the guest may run (default 3600; then it exits 124)
 # LUMIVANE_GUEST_MEMORY, LUMIVANE_GUEST_CPUS   its memory and processors (default 4G, 2)
 # LUMIVANE_GUEST_CONSOLE   a file that keeps the guest's console (kernel and start-up messages)
-# LUMIVANE_TIME_SCALE      handed to COMMAND; when unset the guest sets it (5 when emulated),
+# LUMIVANE_TIME_SCALE      handed to COMMAND; when unset the guest sets it (10 when emulated),
 #                          and the live tests allow that many times longer for each wait
 
 # The guest runs Debian's stock kernel (linux-image-amd64, fetched once into build/qemu/) with
@@ -129,9 +129,9 @@ write_request() {
 
 prepare_boot_files
 
-# Multi-threaded TCG gives each processor a host thread. Without SMAP: QEMU 7.2's TCG faults
-# Wine's return from system calls with it.
-accel=(-accel tcg,thread=multi -cpu max,-smap) time_scale=5
+# Multi-threaded TCG gives each processor a host thread; on a busy machine the guest then runs
+# up to ten times slower. Without SMAP: QEMU 7.2's TCG faults Wine's return from system calls.
+accel=(-accel tcg,thread=multi -cpu max,-smap) time_scale=10
 if grep -qwE 'vmx|svm' /proc/cpuinfo && [ -w /dev/kvm ]; then accel=(-accel kvm -cpu host) time_scale=1; fi
 
 run=$(mktemp -d "${TMPDIR:-/tmp}/lumivane-guest.XXXXXX")

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "../e2e/x86_programs.h"
+#include "../e2e/run_environment.h"
 #include "platform.h"
 
 namespace conformance {
@@ -106,7 +106,7 @@ HWND make_window_of_other_process(bool other_bitness)
     s_other_window = NULL;
     if (!start_helper(other_bitness, "window " + title, &s_other))
         return NULL;
-    for (int i = 0; i < 500 && !s_other_window; ++i) {
+    for (DWORD i = 0; i < 500 * time_scale() && !s_other_window; ++i) {
         s_other_window = FindWindowA(NULL, title.c_str());
         if (!s_other_window)
             Sleep(20);
@@ -120,7 +120,7 @@ void end_other_process()
 {
     if (s_other_window)
         PostMessageA(s_other_window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(s_other.hProcess, 10000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(s_other.hProcess, 10000 * time_scale()) != WAIT_OBJECT_0)
         TerminateProcess(s_other.hProcess, 1);
     CloseHandle(s_other.hThread);
     CloseHandle(s_other.hProcess);
@@ -133,7 +133,7 @@ UINT_PTR take_property_elsewhere(HWND window, const char *name, bool other_bitne
     if (!start_helper(other_bitness, "take " + handle_text(window) + " " + name, &taker))
         return 0;
     DWORD value = 0;
-    if (WaitForSingleObject(taker.hProcess, 10000) != WAIT_OBJECT_0 ||
+    if (WaitForSingleObject(taker.hProcess, 10000 * time_scale()) != WAIT_OBJECT_0 ||
         !GetExitCodeProcess(taker.hProcess, &value)) {
         TerminateProcess(taker.hProcess, 1);
         value = 0;

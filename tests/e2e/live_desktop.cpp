@@ -4,8 +4,6 @@
 #include <fstream>
 #include <iostream>
 
-#include "x86_programs.h"
-
 namespace {
 
 const char VERSION_KEY[] = "Software\\Wine\\AppDefaults\\BLACKBOX.EXE";
@@ -56,16 +54,6 @@ bool same_text_ignoring_case(const std::string &a, const std::string &b)
 }
 
 }  // namespace
-
-DWORD time_scale()
-{
-    const char *text = getenv("LUMIVANE_TIME_SCALE");
-    if (!text)
-        return 1;
-    char *end = nullptr;
-    long scale = strtol(text, &end, 10);
-    return end != text && *end == '\0' && scale >= 1 && scale <= 100 ? (DWORD)scale : 1;
-}
 
 std::string settings_entry(int index, const std::string &app, const std::string &rule, int level)
 {
