@@ -1,41 +1,40 @@
 #!/usr/bin/env bash
-# Every test: installs what is missing, builds the three presets, runs the unit tests
-# (AddressSanitizer and UBSan), each fuzz target for about 30 seconds (LUMIVANE_FUZZ_SECONDS to
-# change), the checks of the release zip, and for each Windows build its static checks,
-# conformance tests and live scenarios under Wine. The x86 build runs under 32-bit Wine where
-# this machine's kernel runs 32-bit code, and in a QEMU guest where it does not
-# (LUMIVANE_X86_IN_GUEST=1 takes the guest either way). Exits non-zero on any failure.
+# Every test: installs what is missing, builds the three presets, runs the unit tests (ASan and
+# UBSan), each fuzz target for about 30 seconds (LUMIVANE_FUZZ_SECONDS), the checks of the
+# release zip, and each Windows build's static checks, conformance tests and live scenarios
+# under Wine. Where this machine runs no 32-bit code, or with LUMIVANE_NO_32BIT=1, every test
+# that starts a 32-bit program runs in a QEMU guest (scripts/live-tests.sh). Prints each
+# stage's time at the end; exits non-zero on any failure.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/lib/runner.sh"
+cd "$LUMIVANE_ROOT"
 
-scripts/install-deps.sh
-
-build() {
-  cmake --preset "$1" >/dev/null
-  cmake --build --preset "$1"
+times=()
+stage() {
+  local name=$1 started=$SECONDS status=0
+  shift && echo "== $name"
+  guarded "$@" || status=$?
+  times+=("$(printf '%5ds  %s' $((SECONDS - started)) "$name")$([ "$status" = 0 ] || echo ' (failed)')")
+  return "$status"
 }
+trap 'echo "== stage times" && printf "   %s\n" "${times[@]}" "$(printf "%5ds  in all" "$SECONDS")"' EXIT
+build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1"; }
+both_builds() { build win32 && build win64; }
+package() { scripts/package.sh --no-build && tests/package/check_zip.sh; }
 
-echo "== native: product logic on the fake desktop"
-build native
-ctest --preset native
-scripts/fuzz.sh "${LUMIVANE_FUZZ_SECONDS:-30}"
-
-# Both Windows builds first: each one's live tests also start the other one's target app.
-echo "== building the x86 and x64 deliverables"
-build win32
-build win64
-scripts/package.sh --no-build
-tests/package/check_zip.sh
-
-echo "== win64: x64 deliverables, live under Wine"
-scripts/live-tests.sh win64
-
-if [ "${LUMIVANE_X86_IN_GUEST:-0}" != 1 ] && scripts/can-run-x86.sh; then
-  echo "== win32: x86 deliverables, live under 32-bit Wine"
-  scripts/live-tests.sh win32
+stage "installing what is missing" scripts/install-deps.sh
+stage "native: building" build native
+stage "native: unit tests on the fake desktop" ctest --preset native
+stage "native: fuzzing" scripts/fuzz.sh "${LUMIVANE_FUZZ_SECONDS:-30}"
+# Both Windows builds first: each one's live tests also start the other one's programs.
+stage "building the x86 and x64 deliverables" both_builds
+stage "the release zip" package
+if x86_runs_here; then
+  stage "win64: x64 deliverables, live under Wine" scripts/live-tests.sh win64
+  stage "win32: x86 deliverables, live under 32-bit Wine" scripts/live-tests.sh win32
 else
-  echo "== win32: x86 deliverables, live under 32-bit Wine in a QEMU guest" \
-    "($([ "${LUMIVANE_X86_IN_GUEST:-0}" = 1 ] && echo "LUMIVANE_X86_IN_GUEST=1" ||
-        echo "this kernel cannot run 32-bit code"))"
-  scripts/qemu-guest.sh scripts/live-tests.sh win32
+  echo "== 32-bit code does not run here ($why_no_x86): its tests go to a QEMU guest"
+  stage "win64: x64 deliverables, live under Wine, but for other bitness" scripts/live-tests.sh --here win64
+  stage "in a QEMU guest: win64 with 32-bit programs, win32 under 32-bit Wine" \
+    scripts/live-tests.sh --guest win64 + win32
 fi

@@ -1,116 +1,83 @@
 #!/usr/bin/env bash
 # The Wine half of scripts/bench.sh for one build: the plug-in's passes against the bare
 # system calls they must make, in pairs, and the plug-in's system calls counted from Wine's
-# relay log. Runs inside a session of scripts/wine-session.sh (WINEPREFIX and DISPLAY set).
-#
+# relay log. Runs inside a Wine session of scripts/lib/runner.sh (WINEPREFIX and DISPLAY set).
+
 #   bench/wine/measure.sh ARCH BUILD_DIR WORK_DIR
-#
-# ARCH names the build in the results (x64, x86); BUILD_DIR holds it. Settings come from
-# scripts/bench.sh through LUMIVANE_BENCH_REPEATS, _WINDOWS, _HOOKED, _INSHELL and _RELAY.
-# Writes to WORK_DIR:
-#   samples.txt        ARCH WINDOWS PASS PAIR PLUGIN BASELINE HOOKED INSHELL, one line per
-#                      pass of each pair (milliseconds; "-" where not measured); PASS is on,
-#                      off or focus
+
+# Settings come from scripts/bench.sh (LUMIVANE_BENCH_*). Writes to WORK_DIR:
+#   samples.txt        ARCH WINDOWS PASS PAIR PLUGIN BASELINE HOOKED INSHELL: milliseconds of
+#                      each pass (on, off, focus) of each pair, "-" where not measured
 #   baseline.log       ARCH WINDOWS and each line the baseline answered
 #   idle.txt           ARCH WINDOWS MS: the focus timer's own cost, with no pass behind it
 #   profile-N.txt      the baseline's calls and their cost, one pass of each kind, N windows
 #   relay-N.txt        PASS FUNCTION CALLS: the plug-in's calls in one pass of each kind
 set -euo pipefail
+. "$(dirname "$0")/../../scripts/lib/runner.sh"
 
 arch=$1 build_dir=$2 work=$3
-repeats=${LUMIVANE_BENCH_REPEATS:-15}
+repeats=${LUMIVANE_BENCH_REPEATS:-15} hooked=${LUMIVANE_BENCH_HOOKED:-0} inshell=${LUMIVANE_BENCH_INSHELL:-0}
 counts=${LUMIVANE_BENCH_WINDOWS:-50 200 500}
-hooked=${LUMIVANE_BENCH_HOOKED:-0}
-inshell=${LUMIVANE_BENCH_INSHELL:-0}
-relay_counts=${LUMIVANE_BENCH_RELAY-${counts%% *} ${counts##* }}
-largest=${counts##* }
-
-# Ten processes share the windows; under ALWAYS every window gets LEVEL, under FOCUS every
-# window but the foreground one.
-PROCESSES=10
-LEVEL=200
-WINE=/usr/lib/wine/wine64
-stage_win='C:\lumivane-bench'
-if [ "$arch" = x86 ]; then objdump=i686-w64-mingw32-objdump; else objdump=x86_64-w64-mingw32-objdump; fi
-stage=$WINEPREFIX/drive_c/lumivane-bench
+relay_counts=${LUMIVANE_BENCH_RELAY-${counts%% *} ${counts##* }} largest=${counts##* }
+# Ten processes share the windows; the rules take them to LEVEL (under FOCUS all but one).
+PROCESSES=10 LEVEL=200
+stage_win='C:\lumivane-bench' stage=$WINEPREFIX/drive_c/lumivane-bench objdump=$(objdump_of "$arch")
 shell="$stage_win\\BLACKBOX.EXE"
 
 mkdir -p "$work"
-: >"$work/samples.txt"
-: >"$work/baseline.log"
-: >"$work/idle.txt"
+: >"$work/samples.txt" && : >"$work/baseline.log" && : >"$work/idle.txt"
 
 wait_for_exit() {
-  for _ in $(seq 100); do
-    kill -0 "$1" 2>/dev/null || return 0
-    sleep 0.1
-  done
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null && sleep 0.1 || return 0; done
   return 1
 }
 
 # Waits up to 60 s for every file named to hold a whole line matching the pattern $1.
 wait_for_lines() {
-  local line=$1
+  local line=$1 missing file
   shift
   for _ in $(seq 600); do
-    local missing=0 file
-    for file in "$@"; do
-      grep -qxE "$line" "$file" 2>/dev/null || missing=1
-    done
-    [ $missing -eq 1 ] || return 0
-    sleep 0.1
+    missing=0 && for file in "$@"; do grep -qxE "$line" "$file" 2>/dev/null || missing=1; done
+    [ $missing -eq 1 ] && sleep 0.1 || return 0
   done
   echo "bench: timed out waiting for '$line' in $*" >&2
   return 1
 }
 
-# The shell, the plug-ins and the target app live on drive C, so that their paths are short
-# enough for the fragments to be read within the first 49 characters. The in-shell baseline
-# is always loaded: its window is the focus timer's stopwatch.
+# On drive C the paths are short enough for the fragments to lie within the 49 characters
+# read. The in-shell baseline is always loaded: its window is the focus timer's stopwatch.
 rm -rf "$stage"
 mkdir -p "$stage/plugins/Lumivane" "$stage/plugins/LumivaneBaseline" "$stage/applications"
-cp "$build_dir/host/BLACKBOX.EXE" "$stage/"
+cp "$build_dir/host/BLACKBOX.EXE" "$build_dir"/bench/wine/{baseline,focus_timer}.exe "$stage/"
 cp "$build_dir/plugin/Lumivane.dll" "$stage/plugins/Lumivane/"
 cp "$build_dir/bench/wine/LumivaneBaseline.dll" "$stage/plugins/LumivaneBaseline/"
 cp "$build_dir/tests/e2e/target_app.exe" "$stage/applications/"
-cp "$build_dir/bench/wine/baseline.exe" "$build_dir/bench/wine/focus_timer.exe" "$stage/"
 printf 'plugins\\Lumivane\\Lumivane.dll\r\nplugins\\LumivaneBaseline\\LumivaneBaseline.dll\r\n' \
   >"$stage/plugins.rc"
 
-# The worst case for the plug-in's own work: every window is decided by the last of 50
-# entries, after 49 fragments that each match a few characters of the path before failing,
-# and all 50 exclusions are searched without a match. Windows of other programs (the shell,
-# Wine's own) fall to the global rule, the same one, so every window is worked on.
-# The target's folded path is C:\LUMIVANE-BENCH\APPLICATIONS\TARGET_APP.EXE.
+# The worst case: every window of C:\LUMIVANE-BENCH\APPLICATIONS\TARGET_APP.EXE is decided
+# by the last of 50 entries, after 49 fragments that each match a few characters first, and
+# 50 exclusions that never match; other programs' windows fall to the same global rule.
 write_settings() {
   local rule=$1 i app
   {
-    printf 'Lumivane.plugin.global: %s\r\n' "$rule"
-    printf 'Lumivane.plugin.globallevel: %d\r\n' "$LEVEL"
-    printf 'Lumivane.plugin.focuslevel: 255\r\n'
+    printf 'Lumivane.plugin.%s\r\n' "global: $rule" "globallevel: $LEVEL" "focuslevel: 255"
     for i in $(seq 0 49); do
-      if [ "$i" -lt 49 ]; then app=$(printf 'applica%02d' "$i"); else app=target_ap; fi
-      printf 'Lumivane.plugin.appname%d: %s\r\n' "$i" "$app"
-      printf 'Lumivane.plugin.rule%d: %s\r\n' "$i" "$rule"
-      printf 'Lumivane.plugin.level%d: %d\r\n' "$i" "$LEVEL"
-      printf 'Lumivane.plugin.exclude%d: lumivan%02d\r\n' "$i" "$i"
+      app=$(printf 'applica%02d' "$i") && [ "$i" -lt 49 ] || app=target_ap
+      printf 'Lumivane.plugin.%s\r\n' "appname$i: $app" "rule$i: $rule" "level$i: $LEVEL" \
+        "$(printf 'exclude%d: lumivan%02d' "$i" "$i")"
     done
   } >"$stage/plugins/Lumivane/Lumivane.rc"
 }
 
-# Everything this script starts is recorded here and stopped on the way out.
-host_pid=
-apps_pids=()
-server_pids=()
-baseline_in= hooked_in= timer_in=
+host_pid= apps_pids=() server_pids=() baseline_in= hooked_in= timer_in=   # stopped on the way out
 
 start_apps() {
-  local per_app=$1 p w
-  rm -f "$work/apps.in"
-  mkfifo "$work/apps.in"
-  apps_pids=()
+  local per_app=$1 p w args logs=()
+  rm -f "$work/apps.in" && mkfifo "$work/apps.in"
+  apps_pids=() next_window=0
   for p in $(seq 1 "$PROCESSES"); do
-    local args=()
+    args=() && logs+=("$work/app$p.log")
     for w in $(seq 1 "$per_app"); do args+=(--visible "app$p-window$w"); done
     "$WINE" "$stage_win\\applications\\target_app.exe" "${args[@]}" \
       <"$work/apps.in" >"$work/app$p.log" 2>&1 &
@@ -118,69 +85,53 @@ start_apps() {
   done
   # The apps quit when their input ends: this script holds it open until then.
   exec 7>"$work/apps.in"
-  local logs=()
-  for p in $(seq 1 "$PROCESSES"); do logs+=("$work/app$p.log"); done
   wait_for_lines ready "${logs[@]}"
-  # Foreground windows are taken in this order, one process after another, and none twice,
-  # so that each foreground change finds the windows as the passes before it left them.
+  # The order foreground windows are taken in: one process after another, none twice.
   mapfile -t windows < <(for w in $(seq 1 "$per_app"); do
     for p in $(seq 1 "$PROCESSES"); do
       tr -d '\r' <"$work/app$p.log" | awk -v t="app$p-window$w" '$1 == "window" && $2 == t { print $3 }'
     done
   done)
-  next_window=0
 }
 
 stop_apps() {
   [ ${#apps_pids[@]} -gt 0 ] || return 0
   exec 7>&-
-  local pid
-  for pid in "${apps_pids[@]}"; do
-    wait_for_exit "$pid" || kill "$pid" 2>/dev/null || true
-  done
-  apps_pids=()
-  rm -f "$work/apps.in"
+  stop_all "${apps_pids[@]}" && apps_pids=() && rm -f "$work/apps.in"
 }
 
 # The next window not yet brought forward (after all of them, the first again).
 take_window() {
-  window=${windows[next_window % ${#windows[@]}]}
-  next_window=$((next_window + 1))
+  window=${windows[next_window % ${#windows[@]}]} && next_window=$((next_window + 1))
 }
 
-# A program that serves requests from warm: it reads them from one FIFO and answers on
-# another, on descriptors named by the variables $1_in and $1_out.
+# A program serving requests from warm through two FIFOs, on descriptors $1_in and $1_out.
 start_server() {
-  local name=$1
+  local name=$1 in out
   shift
-  rm -f "$work/$name.in" "$work/$name.out"
-  mkfifo "$work/$name.in" "$work/$name.out"
+  rm -f "$work/$name".{in,out} && mkfifo "$work/$name".{in,out}
   "$WINE" "$@" <"$work/$name.in" >"$work/$name.out" &
   server_pids+=($!)
-  local in out
   exec {in}>"$work/$name.in" {out}<"$work/$name.out"
-  printf -v "${name}_in" %s "$in"
-  printf -v "${name}_out" %s "$out"
+  printf -v "${name}_in" %s "$in" && printf -v "${name}_out" %s "$out"
 }
 
 stop_servers() {
   local fd
-  for fd in "$baseline_in" "$hooked_in" "$timer_in"; do
-    [ -z "$fd" ] || exec {fd}>&-
-  done
+  for fd in "$baseline_in" "$hooked_in" "$timer_in"; do [ -z "$fd" ] || exec {fd}>&-; done
   baseline_in= hooked_in= timer_in=
+  stop_all "${server_pids[@]}" && server_pids=()
+}
+
+stop_all() {
   local pid
-  for pid in "${server_pids[@]}"; do
-    wait_for_exit "$pid" || kill "$pid" 2>/dev/null || true
-  done
-  server_pids=()
+  for pid in "$@"; do wait_for_exit "$pid" || kill "$pid" 2>/dev/null || true; done
 }
 
 # Starts the shell with the settings of rule $1; WINEDEBUG and the log file may be given.
 start_shell() {
-  local rule=$1 debug=${2:--all} log=${3:-/dev/null}
-  write_settings "$rule"
-  WINEDEBUG=$debug "$WINE" "$shell" >"$work/host.log" 2>"$log" &
+  write_settings "$1"
+  WINEDEBUG=${2:--all} "$WINE" "$shell" >"$work/host.log" 2>"${3:-/dev/null}" &
   host_pid=$!
   wait_for_lines 'beginPlugin .*\\Lumivane\.dll = 0' "$work/host.log"
   wait_for_lines 'beginPlugin .*\\LumivaneBaseline\.dll = 0' "$work/host.log"
@@ -191,27 +142,16 @@ stop_shell() {
   "$WINE" "$shell" -quit >/dev/null 2>&1 || true
   # The quit runs the restore pass, which takes seconds with many windows.
   for _ in $(seq 6); do wait_for_exit "$host_pid" && break; done
-  kill "$host_pid" 2>/dev/null || true
-  host_pid=
+  kill "$host_pid" 2>/dev/null || true && host_pid=
 }
 
-cleanup() {
-  set +e
-  stop_servers
-  stop_shell
-  stop_apps
-}
-trap cleanup EXIT
+trap 'set +e; stop_servers; stop_shell; stop_apps' EXIT
 
-# Milliseconds of one timed toggle of the plug-in.
-plugin_ms() {
-  "$WINE" "$shell" -time -exec @LumivaneTog |
-    sed -n 's/^delivered @LumivaneTog in \([0-9.]*\) ms$/\1/p'
-}
+plugin_ms() { "$WINE" "$shell" -time -exec @LumivaneTog | sed -n 's/^delivered @LumivaneTog in \([0-9.]*\) ms$/\1/p'; }
 
-toggle() {
-  "$WINE" "$shell" -exec @LumivaneTog >/dev/null
-}
+toggle() { "$WINE" "$shell" -exec @LumivaneTog >/dev/null; }
+# New settings of rule $1, read by the shell, and the effect switched on again.
+reconfigure() { write_settings "$1" && "$WINE" "$shell" -reconfigure >/dev/null && toggle; }
 
 # Milliseconds of one baseline pass run inside the shell ("on LEVEL", "off", "focus ...").
 inshell_ms() {
@@ -221,57 +161,42 @@ inshell_ms() {
 
 # Sends a line to a server ($1: baseline, hooked or timer) and reads its answer into $answer.
 ask() {
-  local name=$1 in out
-  shift
-  in=${name}_in out=${name}_out
-  echo "$*" >&"${!in}"
-  IFS= read -r -t 300 answer <&"${!out}" || { echo "bench: $name did not answer" >&2; return 1; }
+  local in=${1}_in out=${1}_out
+  echo "${*:2}" >&"${!in}"
+  IFS= read -r -t 300 answer <&"${!out}" || { echo "bench: $1 did not answer" >&2; return 1; }
   answer=${answer%$'\r'}
 }
 
-# Milliseconds of one baseline pass ($1: baseline or hooked, then its command); the
-# answer goes to the log.
+# Milliseconds of one baseline pass ($1: baseline or hooked, then its command), logged.
 baseline_ms() {
-  ask "$@"
-  echo "$arch $count $answer" >>"$work/baseline.log"
+  ask "$@" && echo "$arch $count $answer" >>"$work/baseline.log"
   echo "$answer" | sed -n 's/^baseline [a-z]* \([0-9.]*\) ms .*/\1/p'
 }
 
-# Milliseconds of one foreground change to window $1, handled by the plug-in.
-focus_ms() {
-  ask timer "$1"
-  echo "$answer" | sed -n 's/^focus [0-9a-f]* \([0-9.]*\) ms$/\1/p'
-}
+focus_ms() { ask timer "$1" && echo "$answer" | sed -n 's/^focus [0-9a-f]* \([0-9.]*\) ms$/\1/p'; }
 
 check_times() {
   local value
-  for value in "$@"; do
-    [ -n "$value" ] || { echo "bench: a pass printed no time" >&2; return 1; }
-  done
+  for value in "$@"; do [ -n "$value" ] || { echo "bench: a pass printed no time" >&2; return 1; }; done
 }
 
-# One pair of the toggle passes: the plug-in on and off, the baseline on and off (and the
-# hooked and in-shell baselines when asked for), in the order $1 says, so that drift in
-# the machine's load falls on both sides. Each side ends with every window as it began.
+# One pair of toggle passes, plug-in and baselines on and off, in the order $1 says, so that
+# drift in the machine's load falls on both sides; each leaves every window as it began.
 toggle_pair() {
   local first=$1 pair=$2 p_on p_off b_on b_off h_on=- h_off=- s_on=- s_off=-
   if [ "$first" = plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
   b_on=$(baseline_ms baseline on "$LEVEL"); b_off=$(baseline_ms baseline off)
-  if [ "$hooked" = 1 ]; then
-    h_on=$(baseline_ms hooked on "$LEVEL"); h_off=$(baseline_ms hooked off)
-  fi
+  if [ "$hooked" = 1 ]; then h_on=$(baseline_ms hooked on "$LEVEL"); h_off=$(baseline_ms hooked off); fi
   if [ "$inshell" = 1 ]; then s_on=$(inshell_ms on "$LEVEL"); s_off=$(inshell_ms off); fi
   if [ "$first" != plugin ]; then p_on=$(plugin_ms); p_off=$(plugin_ms); fi
   check_times "$p_on" "$p_off" "$b_on" "$b_off" "$h_on" "$h_off" "$s_on" "$s_off"
   [ "$pair" = 0 ] && return
-  echo "$arch $count on $pair $p_on $b_on $h_on $s_on" >>"$work/samples.txt"
-  echo "$arch $count off $pair $p_off $b_off $h_off $s_off" >>"$work/samples.txt"
+  printf '%s\n' "$arch $count on $pair $p_on $b_on $h_on $s_on" \
+    "$arch $count off $pair $p_off $b_off $h_off $s_off" >>"$work/samples.txt"
 }
 
-# One pair of steady FOCUS passes: a foreground change handled by the plug-in, the
-# baseline's FOCUS pass for another window (and the in-shell baseline's for a third), each
-# to a window not yet brought forward. Every other window is already at its level, so
-# each pass changes two windows: the old foreground window and the new one.
+# One pair of steady FOCUS passes, plug-in and baselines, each to a window not yet brought
+# forward: every pass changes two windows, the old foreground window and the new one.
 focus_pair() {
   local first=$1 pair=$2 p b s=-
   if [ "$first" = plugin ]; then take_window; p=$(focus_ms "$window"); fi
@@ -283,37 +208,29 @@ focus_pair() {
   echo "$arch $count focus $pair $p $b - $s" >>"$work/samples.txt"
 }
 
-# Pairs 1 to repeats after one untimed pair (pair 0), so that every program's code and
-# Wine's caches are warm; odd pairs start with the plug-in.
+# Pairs 1 to repeats after an untimed pair 0 that warms the caches; odd ones start with the plug-in.
 run_pairs() {
-  local measure=$1 r first
+  local r
   for r in $(seq 0 "$repeats"); do
-    if [ $((r % 2)) -eq 1 ] || [ "$r" = 0 ]; then first=plugin; else first=baseline; fi
-    "$measure" $first "$r"
+    if [ $((r % 2)) -eq 1 ] || [ "$r" = 0 ]; then "$1" plugin "$r"; else "$1" baseline "$r"; fi
   done
 }
 
-# The plug-in's calls, counted in Wine's relay log of a shell of its own: the start-up
-# ALWAYS pass, off, on (counted), off (counted); then under FOCUS: on (the ALWAYS pass
-# finds nothing to do), a first foreground change that brings every window to its level,
-# a steady one (counted); off, and the quit's restore pass.
+# The plug-in's calls in Wine's relay log of a shell of its own: start-up, off, on (counted),
+# off (counted); under FOCUS: on, a first foreground change, a steady one (counted); off, quit.
 count_calls() {
-  local log=$work/relay.log
+  local log=$work/relay.log size
   "$WINE" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
     /d 'user32.*;kernel32.*;kernelbase.*;psapi.*' /f >/dev/null 2>&1
   start_shell ALWAYS +relay "$log"
   start_server timer "$stage_win\\focus_timer.exe" --serve
   toggle; toggle; toggle
-  write_settings FOCUS
-  "$WINE" "$shell" -reconfigure >/dev/null
-  toggle
+  reconfigure FOCUS
   take_window; ask timer "$window"
   take_window; ask timer "$window"
   toggle
-  stop_servers
-  stop_shell
+  stop_servers; stop_shell
   "$WINE" reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
-  local size
   size=$("$objdump" -p "$build_dir/plugin/Lumivane.dll" | sed -n 's/^SizeOfImage[[:space:]]*//p')
   awk -v module=Lumivane.dll -v size="$size" -f "$(dirname "$0")/relay_counts.awk" "$log" |
     awk '$2 == 3 { $2 = "on" } $2 == 4 { $2 = "off" } $2 == 7 { $2 = "focus" }
@@ -323,10 +240,8 @@ count_calls() {
 
 for count in $counts; do
   echo "== $arch: $count windows over $PROCESSES processes, $repeats pairs" >&2
-  # The shell starts with the effect on and is switched off before any target window
-  # opens, so no creation event adds to the figures.
-  start_shell ALWAYS
-  toggle
+  # Switched off before any target window opens: no creation event adds to the figures.
+  start_shell ALWAYS && toggle
   start_apps $((count / PROCESSES))
   start_server baseline "$stage_win\\baseline.exe" --serve
   [ "$hooked" = 0 ] || start_server hooked "$stage_win\\baseline.exe" --hooks --serve
@@ -338,27 +253,19 @@ for count in $counts; do
     "$WINE" "$stage_win\\baseline.exe" --profile off >>"$work/profile-$count.txt"
   fi
 
-  # The steady FOCUS passes. Turning on finds nothing for ALWAYS; the first foreground
-  # change on each side brings every window to its level.
-  write_settings FOCUS
-  "$WINE" "$shell" -reconfigure >/dev/null
-  toggle
+  # The steady FOCUS passes; the first one on each side brings every window to its level.
+  reconfigure FOCUS
   run_pairs focus_pair
   for _ in 1 2 3 4 5; do
-    ask timer idle
-    echo "$arch $count $answer" | sed -n 's/ idle \([0-9.]*\) ms$/ \1/p' >>"$work/idle.txt"
+    ask timer idle && echo "$arch $count $answer" | sed -n 's/ idle \([0-9.]*\) ms$/ \1/p' >>"$work/idle.txt"
   done
   if [ "$count" = "$largest" ]; then
-    take_window
-    "$WINE" "$stage_win\\baseline.exe" --profile focus "$window" "$LEVEL" >>"$work/profile-$count.txt"
+    take_window && "$WINE" "$stage_win\\baseline.exe" --profile focus "$window" "$LEVEL" >>"$work/profile-$count.txt"
   fi
-  # Every window opaque again: the plug-in gives back what it changed, the baseline
-  # clears what the baseline's passes left.
-  toggle
-  ask baseline off
-  stop_servers
-  stop_shell
+  # Every window opaque again, from the plug-in's and from the baseline's passes.
+  toggle && ask baseline off
+  stop_servers; stop_shell
 
-  case " $relay_counts " in *" $count "*) count_calls ;; esac
+  [[ " $relay_counts " != *" $count "* ]] || count_calls
   stop_apps
 done

@@ -1,20 +1,14 @@
 #!/usr/bin/env bash
-# Prints the Wine half of the benchmark report from what bench/wine/measure.sh wrote.
-#
-#   bench/wine/report.sh WORK_ROOT ARCH...
-#
-# Reads WORK_ROOT/ARCH/ for each build named (x64, x86).
+# Prints the Wine half of the benchmark report from what bench/wine/measure.sh wrote in
+# WORK_ROOT/ARCH/ for each build named:   bench/wine/report.sh WORK_ROOT ARCH...
 set -euo pipefail
 
-root=$1
-shift
-archs=("$@")
+root=$1 archs=("${@:2}")
 
 # Targets for the ratio at the largest window count, by pass.
 target_of() { case $1 in focus) echo 0.15 ;; *) echo 0.65 ;; esac; }
 
-all_samples() { for arch in "${archs[@]}"; do cat "$root/$arch/samples.txt"; done; }
-samples=$(all_samples)
+samples=$(for arch in "${archs[@]}"; do cat "$root/$arch/samples.txt"; done)
 counts=$(echo "$samples" | awk '{ print $2 }' | sort -n | uniq | paste -sd ' ')
 largest=${counts##* }
 repeats=$(echo "$samples" | awk '{ print $4 }' | sort -n | tail -n1)
@@ -26,14 +20,10 @@ quartile() { sort -g | awk -v q="$1" '{ v[NR] = $1 } END { k = int(q * (NR - 1))
 # Field k of the samples of one build, window count and pass.
 column() { echo "$samples" | awk -v a="$1" -v c="$2" -v p="$3" -v k="$4" '$1 == a && $2 == c && $3 == p { print $k }'; }
 # Field n over field d, pair by pair.
-ratios() {
-  echo "$samples" | awk -v a="$1" -v c="$2" -v p="$3" -v n="$4" -v d="$5" \
-    '$1 == a && $2 == c && $3 == p && $d > 0 { print $n / $d }'
-}
+ratios() { echo "$samples" | awk -v a="$1" -v c="$2" -v p="$3" -v n="$4" -v d="$5" '$1 == a && $2 == c && $3 == p && $d > 0 { print $n / $d }'; }
 # "median (first quartile-third quartile)" of a list of numbers, with a printf format.
 spread() {
-  local values format=$1
-  values=$(cat)
+  local values format=$1 && values=$(cat)
   printf "$format ($format-$format)" "$(echo "$values" | median)" \
     "$(echo "$values" | quartile 0.25)" "$(echo "$values" | quartile 0.75)"
 }
@@ -55,11 +45,9 @@ for arch in "${archs[@]}"; do
   for count in $counts; do
     for pass in on off focus; do
       [ -n "$(column "$arch" "$count" $pass 5)" ] || continue
-      verdict=
-      if [ "$count" = "$largest" ]; then
+      verdict= && [ "$count" != "$largest" ] ||
         verdict=$(awk -v r="$(ratios "$arch" "$count" $pass 5 6 | median)" -v t="$(target_of $pass)" \
           'BEGIN { printf "<= %s %s", t, (r <= t ? "met" : "MISSED") }')
-      fi
       line=$(printf '%-5s %-7s %-5s %-24s %-24s %-21s %9.3f %9.1f  %-14s' "$arch" "$count" $pass \
         "$(column "$arch" "$count" $pass 5 | spread %.1f)" \
         "$(column "$arch" "$count" $pass 6 | spread %.1f)" \
@@ -68,15 +56,10 @@ for arch in "${archs[@]}"; do
                -v b="$(column "$arch" "$count" $pass 6 | quartile 0)" 'BEGIN { print p / b }')" \
         "$(awk -v m="$(column "$arch" "$count" $pass 5 | median)" -v n="$count" 'BEGIN { print m * 1000 / n }')" \
         "$verdict")
-      for k in 7 8; do
-        [ $k = 7 ] && [ -z "$has_hooked" ] && continue
-        [ $k = 8 ] && [ -z "$has_inshell" ] && continue
-        if [ "$(column "$arch" "$count" $pass $k | head -n1)" = - ]; then
-          line+=$(printf '   %-24s %-21s' - -)
-        else
-          line+=$(printf '   %-24s %-21s' "$(column "$arch" "$count" $pass $k | spread %.1f)" \
-            "$(ratios "$arch" "$count" $pass 5 $k | spread %.3f)")
-        fi
+      for k in ${has_hooked:+7} ${has_inshell:+8}; do
+        if [ "$(column "$arch" "$count" $pass $k | head -n1)" = - ]; then line+=$(printf '   %-24s %-21s' - -)
+        else line+=$(printf '   %-24s %-21s' "$(column "$arch" "$count" $pass $k | spread %.1f)" \
+          "$(ratios "$arch" "$count" $pass 5 $k | spread %.3f)"); fi
       done
       trim "$line"
     done
@@ -99,20 +82,15 @@ done
 
 echo
 echo "The focus timer's own cost (raising an event no hook takes, and its answer), median:"
-for arch in "${archs[@]}"; do
-  printf '  %-4s %.3f ms\n' "$arch" "$(awk '{ print $3 }' "$root/$arch/idle.txt" | median)"
-done
+for arch in "${archs[@]}"; do printf '  %-4s %.3f ms\n' "$arch" "$(awk '{ print $3 }' "$root/$arch/idle.txt" | median)"; done
 
 # Where the time goes: for one build and pass, the plug-in's calls from the relay log
 # beside the baseline's calls and what each cost the baseline, per call.
 where_time_goes() {
-  local arch=$1 pass=$2 dir=$root/$1
-  local profile=$dir/profile-$largest.txt relay=$dir/relay-$largest.txt
+  local arch=$1 pass=$2 profile=$root/$1/profile-$largest.txt relay=$root/$1/relay-$largest.txt
   [ -f "$profile" ] && [ -f "$relay" ] || return 0
-  local plugin_ms baseline_ms
-  plugin_ms=$(column "$arch" "$largest" $pass 5 | median)
-  baseline_ms=$(column "$arch" "$largest" $pass 6 | median)
-  echo "  $arch $pass: plug-in $plugin_ms ms, baseline $baseline_ms ms (medians of the pairs)"
+  echo "  $arch $pass: plug-in $(column "$arch" "$largest" $pass 5 | median) ms," \
+    "baseline $(column "$arch" "$largest" $pass 6 | median) ms (medians of the pairs)"
   printf '    %-28s %9s %9s %9s %12s\n' function plug-in baseline us/call "plug-in ms"
   awk -v p=$pass '
     FILENAME == ARGV[1] && $1 == "baseline" { current = $2; next }
@@ -120,10 +98,8 @@ where_time_goes() {
     FILENAME == ARGV[1] && $1 == "price" && current == p { cost[$2] = $7; next }
     FILENAME == ARGV[2] && $1 == p { plugin[$2] = $3; names[$2] = 1 }
     END {
-      for (n in names) {
-        if (n in cost) est = plugin[n] * cost[n]; else est = -1
-        printf "%s %d %d %s %s\n", n, plugin[n], base[n], (n in cost) ? cost[n] : "-", est
-      }
+      for (n in names)
+        printf "%s %d %d %s %s\n", n, plugin[n], base[n], (n in cost) ? cost[n] : "-", (n in cost) ? plugin[n] * cost[n] : -1
     }' "$profile" "$relay" | sort -k2,2nr -k1,1 | awk '
     { if ($5 >= 0) { total += $5 / 1000; est = sprintf("%.1f", $5 / 1000) } else est = "-"
       if ($4 != "-") base_total += $3 * $4 / 1000
@@ -144,17 +120,14 @@ echo "cost at that price. The window-property calls of the plug-in's records are
 echo "the profiled pass on every window it named, apart from the pass; \"-\": not priced."
 echo "The ratio at these prices is what the plug-in's calls would cost against the baseline's"
 echo "if every call cost what it did in that one pass: the pair ratio without the noise."
-for arch in "${archs[@]}"; do
-  for pass in on off focus; do where_time_goes "$arch" $pass; done
-done
+for arch in "${archs[@]}"; do for pass in on off focus; do where_time_goes "$arch" $pass; done; done
 
 echo
 echo "Executable lookups (OpenProcess) the plug-in made per pass, by window count:"
 for arch in "${archs[@]}"; do
   line="  $arch"
   for relay in $(ls "$root/$arch"/relay-*.txt 2>/dev/null | sort -t- -k2n); do
-    count=${relay##*/relay-}
-    count=${count%.txt}
+    count=${relay##*/relay-} && count=${count%.txt}
     line+=$(awk -v c="$count" '$2 == "OpenProcess" { n[$1] = $3 }
       END { printf "   %d windows: on %d, off %d, focus %d;", c, n["on"], n["off"], n["focus"] }' "$relay")
   done

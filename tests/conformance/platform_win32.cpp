@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "../e2e/run_environment.h"
 #include "platform.h"
 
 namespace conformance {
@@ -63,10 +64,23 @@ static std::string helper_path(bool other_bitness)
     return path;
 }
 
+// True when the helper is a 32-bit program that cannot run here; says why once, on stderr.
+static bool cannot_run_32bit_helper(bool other_bitness, bool did_not_start)
+{
+    static bool told = false;
+    std::string why = why_32bit_program_cannot_run(helper_path(other_bitness), did_not_start);
+    if (!why.empty() && !told)
+        fprintf(stderr, "%s\n", why.c_str());
+    told = told || !why.empty();
+    return !why.empty();
+}
+
 // Runs the helper with arguments; false when it could not be started.
 static bool start_helper(bool other_bitness, const std::string &arguments,
                          PROCESS_INFORMATION *process)
 {
+    if (cannot_run_32bit_helper(other_bitness, false))
+        return false;
     std::string command_line = "\"" + helper_path(other_bitness) + "\" " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -92,11 +106,13 @@ HWND make_window_of_other_process(bool other_bitness)
     s_other_window = NULL;
     if (!start_helper(other_bitness, "window " + title, &s_other))
         return NULL;
-    for (int i = 0; i < 500 && !s_other_window; ++i) {
+    for (DWORD i = 0; i < 500 * time_scale() && !s_other_window; ++i) {
         s_other_window = FindWindowA(NULL, title.c_str());
         if (!s_other_window)
             Sleep(20);
     }
+    if (!s_other_window)
+        cannot_run_32bit_helper(other_bitness, true);
     return s_other_window;
 }
 
@@ -104,7 +120,7 @@ void end_other_process()
 {
     if (s_other_window)
         PostMessageA(s_other_window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(s_other.hProcess, 10000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(s_other.hProcess, 10000 * time_scale()) != WAIT_OBJECT_0)
         TerminateProcess(s_other.hProcess, 1);
     CloseHandle(s_other.hThread);
     CloseHandle(s_other.hProcess);
@@ -117,7 +133,7 @@ UINT_PTR take_property_elsewhere(HWND window, const char *name, bool other_bitne
     if (!start_helper(other_bitness, "take " + handle_text(window) + " " + name, &taker))
         return 0;
     DWORD value = 0;
-    if (WaitForSingleObject(taker.hProcess, 10000) != WAIT_OBJECT_0 ||
+    if (WaitForSingleObject(taker.hProcess, 10000 * time_scale()) != WAIT_OBJECT_0 ||
         !GetExitCodeProcess(taker.hProcess, &value)) {
         TerminateProcess(taker.hProcess, 1);
         value = 0;

@@ -55,16 +55,6 @@ bool write_file(const std::string &path, const std::string &text)
     return bool(file);
 }
 
-DWORD time_scale()
-{
-    const char *text = getenv("LUMIVANE_TIME_SCALE");
-    if (!text)
-        return 1;
-    char *end = nullptr;
-    long scale = strtol(text, &end, 10);
-    return end != text && *end == '\0' && scale >= 1 && scale <= 100 ? (DWORD)scale : 1;
-}
-
 std::string settings_entry(int index, const std::string &app, const std::string &rule, int level)
 {
     std::string n = std::to_string(index);
@@ -394,12 +384,22 @@ TargetApp &LiveDesktop::start_app(const std::string &name,
     for (const auto &[kind, title] : windows)
         command_line += " --" + kind + " " + title;
 
-    apps_.push_back(std::make_unique<TargetApp>(name, command_line, directory_));
+    std::string refused = why_32bit_program_cannot_run(path, false);
+    apps_.push_back(std::make_unique<TargetApp>(name, refused.empty() ? command_line : "", directory_));
     TargetApp &app = *apps_.back();
-    EXPECT_TRUE(app.wait_until_ready()) << app.process().transcript();
-    // The plug-in names applications by this path: it must be the copy's own.
-    EXPECT_TRUE(same_text_ignoring_case(app.module(), path))
-        << "the app reports its module as " << app.module();
+    if (refused.empty() && app.wait_until_ready()) {
+        // The plug-in names applications by this path: it must be the copy's own.
+        EXPECT_TRUE(same_text_ignoring_case(app.module(), path))
+            << "the app reports its module as " << app.module();
+        return app;
+    }
+    if (refused.empty())
+        refused = why_32bit_program_cannot_run(path, true);
+    if (refused.empty())
+        ADD_FAILURE() << app.process().transcript();
+    else if (!told_32bit_refusal_)
+        ADD_FAILURE() << refused;
+    told_32bit_refusal_ = told_32bit_refusal_ || !refused.empty();
     return app;
 }
 

@@ -14,12 +14,8 @@
 #include <vector>
 
 #include "child_process.h"
+#include "run_environment.h"
 #include "window_look.h"
-
-// How many times longer than usual every wait may take: LUMIVANE_TIME_SCALE, a whole number
-// from 1 to 100 (unset or anything else counts as 1). The emulated guest that runs the x86
-// suite where this machine cannot sets it (scripts/qemu-guest.sh).
-DWORD time_scale();
 
 // Bound for anything that happens through window events, commands or process start-up.
 inline const DWORD SETTLE_MS = 10000 * time_scale();
@@ -136,6 +132,7 @@ private:
     long long loader_log_start_ = 0;
     std::unique_ptr<ChildProcess> host_;
     std::vector<std::unique_ptr<TargetApp>> apps_;
+    bool told_32bit_refusal_ = false;   // a test says once that 32-bit programs cannot start
 };
 
 // Writes text to path byte for byte; false when that failed.

@@ -3,32 +3,23 @@
 # and text files with Windows line ends that match the sources.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-zip_file=${1:-dist/Lumivane-0.7b.zip}
-failures=0
+zip_file=${1:-dist/Lumivane-0.7b.zip} failures=0
 fail() { echo "check_zip: $*" >&2; failures=$((failures + 1)); }
 
-work=$(mktemp -d)
+work=$(mktemp -d) && top=$work
 trap 'rm -rf "$work"' EXIT
 unzip -q "$zip_file" -d "$work"
-top=$work
 
-expected="Lumivane.rc
-readme.txt
-x64/Lumivane.dll
-x64/Peekster.exe
-x86/Lumivane.dll
-x86/Peekster.exe"
+expected=$(printf '%s\n' Lumivane.rc readme.txt x64/Lumivane.dll x64/Peekster.exe x86/Lumivane.dll x86/Peekster.exe)
 actual=$(cd "$work" && find . -type f | sed 's#^\./##' | sort)
 [ "$actual" = "$expected" ] || fail "contents differ:"$'\n'"$actual"
 
-for arch in x86:i386 x64:x86-64; do
-  dir=${arch%%:*} machine=${arch##*:}
+# objdump says "architecture: i386," of an x86 file and "architecture: i386:x86-64," of an x64 one.
+for arch in x86:i386 x64:i386:x86-64; do
+  dir=${arch%%:*} machine=${arch#*:}
   for file in Lumivane.dll Peekster.exe; do
     format=$(x86_64-w64-mingw32-objdump -f "$top/$dir/$file" 2>/dev/null | grep 'architecture:' || true)
-    case $format in
-      *"$machine"*) ;;
-      *) fail "$dir/$file is not $machine: $format" ;;
-    esac
+    [[ $format == *"architecture: $machine,"* ]] || fail "$dir/$file is not $machine: $format"
   done
 done
 
@@ -41,8 +32,5 @@ for topic in 'plugins.rc' 'Lumivanerc' '@LumivaneTog' 'ALWAYS' 'FOCUS' 'MOVING' 
   grep -q -- "$topic" "$top/readme.txt" || fail "readme.txt says nothing of $topic"
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "check_zip: $failures problem(s)" >&2
-  exit 1
-fi
+[ "$failures" = 0 ] || { echo "check_zip: $failures problem(s)" >&2; exit 1; }
 echo "check_zip: $zip_file is complete"
