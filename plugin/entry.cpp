@@ -6,6 +6,7 @@
 #include "exports.h"
 #include "host_api.h"
 #include "settings.h"
+#include "waiting_windows.h"
 
 enum {
     BB_REGISTERMESSAGE = 10001,
@@ -40,6 +41,7 @@ static bool system_supported(void)
 
 static void toggle_effect(void)
 {
+    ++g_shell_calls;
     if (g_effect_on)
         turn_off();
     else
@@ -52,6 +54,7 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
     switch (message) {
     case WM_CREATE:
         s_plugin_window = window;
+        start_waiting(window);
         SendMessageA(s_shell_window, BB_REGISTERMESSAGE, (WPARAM)window,
                      (LPARAM)s_shell_messages);
         return 0;
@@ -64,7 +67,11 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
         return 0;
     case BB_RECONFIGURE:
         // New values take effect at the next event or pass.
+        ++g_shell_calls;
         load_settings(s_instance);
+        return 0;
+    case WM_TIMER:
+        retry_waiting_windows();
         return 0;
     case BB_BROADCAST: {
         const char *command = (const char *)lparam;
@@ -81,6 +88,7 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
 // registered, or a class left behind, would point into unloaded code.
 static int fail_start(void)
 {
+    stop_waiting();
     if (s_plugin_window) {
         DestroyWindow(s_plugin_window);
         s_plugin_window = NULL;
@@ -138,6 +146,10 @@ extern "C" int beginPlugin(HINSTANCE module)
 
 extern "C" void endPlugin(HINSTANCE module)
 {
+    // No window waits from here on: the timer goes with the window, and windows that do not
+    // answer the restore pass are left opaque, to be given back by a later run.
+    ++g_shell_calls;
+    stop_waiting();
     if (s_plugin_window) {
         DestroyWindow(s_plugin_window);
         s_plugin_window = NULL;

@@ -1,6 +1,7 @@
 #include "window_look.h"
 
 #include "../common/system_function.h"
+#include "waiting_windows.h"
 
 // GetLayeredWindowAttributes is missing on Windows 2000, and its ordinal differs between
 // versions, so it is looked up by name.
@@ -12,14 +13,32 @@ LayeredQueryFn layered_query(void)
 
 // Changing the extended style of another thread's window waits until that thread has
 // handled the style-change messages. A hung application would freeze the shell's only
-// thread, so such a window must prove it answers first.
+// thread, so such a window must prove it answers first. One that does not waits for its
+// thread to answer, and is not asked again meanwhile.
 static bool window_answers(HWND window)
 {
     if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
         return true;
+    if (is_waiting(window))
+        return false;
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_TIMEOUT_MS,
-                               &result) != 0;
+    if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_TIMEOUT_MS,
+                            &result))
+        return true;
+    wait_for_answer(window);
+    return false;
+}
+
+// While the shell's thread waits on another thread it handles the messages sent to it, so
+// an event, a toggle, a reconfigure or shut-down may have run inside the wait, and what was
+// read or decided before is stale. The window is then decided again from the retry timer,
+// back in the shell's message loop, or, once the plug-in has ended, not at all.
+static bool decided_again_later(HWND window, unsigned shell_calls_before)
+{
+    if (g_shell_calls == shell_calls_before)
+        return false;
+    wait_for_answer(window);
+    return true;
 }
 
 // A window's layered state as it is now.
@@ -33,8 +52,9 @@ struct Look {
 };
 
 // False for a layered window whose attributes can't be read: it draws itself with per-pixel
-// alpha (UpdateLayeredWindow) or its owner has not set it up yet. Setting attributes would
-// stop its drawing, clearing the style would make it vanish, so it is left alone.
+// alpha (UpdateLayeredWindow), or its owner, or Lumivane, has not set it up yet. Setting
+// attributes would stop its drawing, clearing the style would make it vanish, so it is left
+// alone, unless Lumivane made it layered (see give_back_recorded).
 static bool read_look(HWND window, LayeredQueryFn query, Look *look)
 {
     look->ex_style = GetWindowLongA(window, GWL_EXSTYLE);
@@ -70,7 +90,14 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
         // Its owner gave it a colour key of its own meanwhile: kept, and opaque.
         set_attributes(window, look, 255, LWA_ALPHA);
     } else if (look->layered) {
-        if (!window_answers(window))
+        unsigned shell_calls = g_shell_calls;
+        if (!window_answers(window)) {
+            // Given back once it answers; meanwhile at least opaque, as setting attributes
+            // does not wait on the window's thread.
+            set_attributes(window, look, 255, LWA_ALPHA);
+            return;
+        }
+        if (decided_again_later(window, shell_calls))
             return;
         SetWindowLongA(window, GWL_EXSTYLE, look->ex_style & ~WS_EX_LAYERED);
     }
@@ -80,8 +107,15 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
 void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record)
 {
     Look look;
-    if (read_look(window, query, &look))
-        give_back(window, &look, record);
+    if (!read_look(window, query, &look)) {
+        // A window that was not layered before Lumivane made it so, and has no attributes:
+        // Lumivane's change was cut short, by shut-down inside its style change. Without
+        // the style it is as it was.
+        if (record->layered)
+            return;
+        look.has_key = false;
+    }
+    give_back(window, &look, record);
 }
 
 void give_level(HWND window, BYTE level, LayeredQueryFn query)
@@ -100,7 +134,8 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
     DWORD wanted_flags = (look.has_key ? LWA_COLORKEY : 0) | LWA_ALPHA;
     if (look.layered && query && look.alpha == level && look.flags == wanted_flags)
         return;
-    if (!look.layered && !window_answers(window))
+    unsigned shell_calls = g_shell_calls;
+    if (!look.layered && (!window_answers(window) || decided_again_later(window, shell_calls)))
         return;
     if (!read_record(window, &record)) {
         // Without the query (Windows 2000) a window's own attributes can't be read: it is
@@ -111,7 +146,15 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
         if (!write_record(window, &record))
             return;
     }
-    if (!look.layered)
+    if (!look.layered) {
+        shell_calls = g_shell_calls;
         SetWindowLongA(window, GWL_EXSTYLE, look.ex_style | WS_EX_LAYERED);
+        if (decided_again_later(window, shell_calls)) {
+            // The plug-in ended inside the style change: the window goes back at once.
+            if (!is_waiting(window))
+                give_level(window, 255, query);
+            return;
+        }
+    }
     SetLayeredWindowAttributes(window, look.has_key ? look.key : 0, level, wanted_flags);
 }

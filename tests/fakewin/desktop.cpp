@@ -559,10 +559,12 @@ LRESULT SendMessageA(HWND handle, UINT message, WPARAM wparam, LPARAM lparam)
     return window->proc(handle, message, wparam, lparam);
 }
 
-LRESULT SendMessageTimeoutA(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT, UINT,
-                            PDWORD_PTR result)
+LRESULT SendMessageTimeoutA(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT,
+                            UINT timeout_ms, PDWORD_PTR result)
 {
     Window *window = find_window(handle);
+    if (window && window->hung)
+        state().waited_ms += timeout_ms;
     if (!window || window->hung)
         return 0;
     LRESULT answer = SendMessageA(handle, message, wparam, lparam);

@@ -53,6 +53,12 @@ struct QueuedEvent {
     DWORD thread;
 };
 
+struct Timer {
+    TIMERPROC callback;
+    UINT interval_ms;
+    DWORD due_ms;
+};
+
 struct ClassEntry {
     WNDPROC proc;
     HINSTANCE instance;
@@ -80,6 +86,11 @@ struct State {
     ATOM next_atom = 0xC000;             // string atoms are numbered from 0xC000 up
     int enumeration_trigger = -1;
     void (*enumeration_action)() = nullptr;
+
+    std::map<std::pair<HWND, UINT_PTR>, Timer> timers;   // timers.cpp
+    DWORD clock_ms = 0;
+    DWORD next_thread_timer = 0x7000;
+    DWORD waited_ms = 0;   // the shell's thread, on other threads
 
     POINT pointer = {0, 0};
     HWND under_pointer = nullptr;

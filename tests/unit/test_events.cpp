@@ -49,13 +49,13 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     EXPECT_TRUE(has_alpha(hidden, 30));   // never changed, so never given anything back
 
     // On again: hooks anew and the ALWAYS pass again; off twice restores twice: a window
-    // hung through the first keeps its level until the second.
+    // hung through the first is only made opaque until the second.
     turn_on();
     EXPECT_EQ(fake::active_hooks().size(), 3u);
     EXPECT_TRUE(has_alpha(shown, 100));
     fake::set_hung(shown, true);
     turn_off();
-    EXPECT_TRUE(has_alpha(shown, 100));
+    EXPECT_TRUE(has_alpha(shown, 255));
     fake::set_hung(shown, false);
     turn_off();
     EXPECT_TRUE(is_plain(shown));

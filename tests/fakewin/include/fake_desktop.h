@@ -88,6 +88,14 @@ void queue_event(DWORD event, HWND window, DWORD from_thread = 0);
 void deliver_queued_events();
 std::vector<Hook> active_hooks();
 
+// Time on the shell's thread (timers.cpp): lets milliseconds pass, delivering each timer
+// whenever it falls due as the message loop would; the timers set and not yet killed (a
+// window's timers go with it); and how long the shell's thread has waited, in all, for
+// other threads to answer (a message to a hung window waits its whole timeout).
+void pass_time(DWORD milliseconds);
+int running_timers();
+DWORD waited_ms();
+
 // Settings files seen by ReadString/ReadInt/FileExists: key -> value, keys with colon.
 void set_file(const std::string &path, const std::map<std::string, std::string> &keys);
 void remove_file(const std::string &path);
