@@ -54,7 +54,7 @@ struct Look {
 // False for a layered window whose attributes can't be read: it draws itself with per-pixel
 // alpha (UpdateLayeredWindow), or its owner, or Lumivane, has not set it up yet. Setting
 // attributes would stop its drawing, clearing the style would make it vanish, so it is left
-// alone, unless Lumivane made it layered (see give_back_recorded).
+// alone, unless Lumivane made it layered (see cut_short).
 static bool read_look(HWND window, LayeredQueryFn query, Look *look)
 {
     look->ex_style = GetWindowLongA(window, GWL_EXSTYLE);
@@ -66,6 +66,18 @@ static bool read_look(HWND window, LayeredQueryFn query, Look *look)
         return false;
     // A stored key whose flag is off is none.
     look->has_key = (look->flags & LWA_COLORKEY) != 0;
+    return true;
+}
+
+// True for a window read_look failed on that was not layered before Lumivane made it so:
+// Lumivane's own change, cut short between the style and the attributes when the shell ran
+// other work of the plug-in inside the style change. It counts as layered with no
+// attributes, so that it can be given its level or given back.
+static bool cut_short(const WindowRecord *record, Look *look)
+{
+    if (record->layered)
+        return false;
+    look->has_key = false;
     return true;
 }
 
@@ -107,15 +119,8 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
 void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record)
 {
     Look look;
-    if (!read_look(window, query, &look)) {
-        // A window that was not layered before Lumivane made it so, and has no attributes:
-        // Lumivane's change was cut short, by shut-down inside its style change. Without
-        // the style it is as it was.
-        if (record->layered)
-            return;
-        look.has_key = false;
-    }
-    give_back(window, &look, record);
+    if (read_look(window, query, &look) || cut_short(record, &look))
+        give_back(window, &look, record);
 }
 
 void give_level(HWND window, BYTE level, LayeredQueryFn query)
@@ -129,7 +134,8 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
     }
 
     Look look;
-    if (!read_look(window, query, &look))
+    if (!read_look(window, query, &look) &&
+        !(read_record(window, &record) && cut_short(&record, &look)))
         return;
     DWORD wanted_flags = (look.has_key ? LWA_COLORKEY : 0) | LWA_ALPHA;
     if (look.layered && query && look.alpha == level && look.flags == wanted_flags)

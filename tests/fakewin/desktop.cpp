@@ -484,6 +484,7 @@ LONG SetWindowLongA(HWND handle, int index, LONG value)
         window->alpha = 0;
         window->flags = 0;
     }
+    waiting_on(handle);
     return old;
 }
 
@@ -567,6 +568,7 @@ LRESULT SendMessageTimeoutA(HWND handle, UINT message, WPARAM wparam, LPARAM lpa
         state().waited_ms += timeout_ms;
     if (!window || window->hung)
         return 0;
+    waiting_on(handle);
     LRESULT answer = SendMessageA(handle, message, wparam, lparam);
     if (result)
         *result = (DWORD_PTR)answer;

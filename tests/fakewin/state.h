@@ -91,6 +91,9 @@ struct State {
     DWORD clock_ms = 0;
     DWORD next_thread_timer = 0x7000;
     DWORD waited_ms = 0;   // the shell's thread, on other threads
+    HWND wait_trigger = nullptr;
+    int waits_to_skip = 0;
+    void (*wait_action)() = nullptr;
 
     POINT pointer = {0, 0};
     HWND under_pointer = nullptr;
@@ -105,5 +108,7 @@ struct State {
 State &state();
 Window *find_window(HWND window);
 void log_call(const std::string &call);
+// The shell's thread waits on window's thread now (timers.cpp).
+void waiting_on(HWND window);
 
 }  // namespace fake

@@ -54,6 +54,23 @@ int running_timers()
 
 DWORD waited_ms() { return state().waited_ms; }
 
+void during_wait_on(HWND window, int n, void (*action)())
+{
+    state().wait_trigger = window;
+    state().waits_to_skip = n;
+    state().wait_action = action;
+}
+
+void waiting_on(HWND window)
+{
+    State &s = state();
+    if (s.wait_action && window == s.wait_trigger && s.waits_to_skip-- == 0) {
+        void (*action)() = s.wait_action;
+        s.wait_action = nullptr;
+        action();
+    }
+}
+
 }  // namespace fake
 
 using namespace fake;

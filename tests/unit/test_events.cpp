@@ -365,3 +365,49 @@ TEST_F(Events, WaitingWindowsAreBoundedForgottenWhenGoneAndNeverOutliveTheEnd)
     EXPECT_TRUE(is_plain(busy));
     endPlugin(fake::plugin_module());
 }
+
+// While the shell's thread waits on another thread it handles the messages sent to it, so a
+// toggle, a reconfigure or shut-down may run inside Lumivane's own answer check or style
+// change. The window then ends as the switch and settings say once all is done, never
+// half-changed (layered without attributes) or changed behind the switch.
+TEST_F(Events, WorkRunInsideAWaitOnAWindowLeavesItAsDecidedAfterwards)
+{
+    enum Wait { ANSWER_CHECK, STYLE_CHANGE };
+    struct Case {
+        const char *what;
+        Wait wait;
+        void (*action)();
+        BYTE level;   // in the end; 255: as it was, with no record
+    } cases[] = {
+        {"toggle inside the answer check", ANSWER_CHECK, [] { fake::broadcast("@LumivaneTog"); }, 255},
+        {"toggle inside the style change", STYLE_CHANGE, [] { fake::broadcast("@LumivaneTog"); }, 255},
+        {"reconfigure inside the style change", STYLE_CHANGE,
+         [] {
+             fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                            full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "60"}}));
+             fake::reconfigure();
+         },
+         60},
+        {"quit inside the style change", STYLE_CHANGE, [] { endPlugin(fake::plugin_module()); }, 255},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                       full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}}));
+        ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+        HWND window = app_window("C:\\Apps\\fader.exe");
+        fake::during_wait_on(window, c.wait == ANSWER_CHECK ? 0 : 1, c.action);
+        fake::raise_event(EVENT_OBJECT_CREATE, window);
+        fake::pass_time(RETRY_INTERVAL_MS);
+        if (c.level == 255) {
+            EXPECT_TRUE(is_plain(window));
+            EXPECT_EQ(fake::window(window).properties, 0);
+        } else {
+            EXPECT_TRUE(has_alpha(window, c.level));
+        }
+        if (!fake::windows_of_class("Lumivane").empty())
+            endPlugin(fake::plugin_module());
+        EXPECT_TRUE(is_plain(window));
+    }
+}

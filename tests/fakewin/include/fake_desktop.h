@@ -93,6 +93,10 @@ std::vector<Hook> active_hooks();
 // window's timers go with it); and how long the shell's thread has waited, in all, for
 // other threads to answer (a message to a hung window waits its whole timeout).
 void pass_time(DWORD milliseconds);
+// Runs action once, inside the shell's n-th wait (0-based) from now on window's thread (an
+// answer check, or a style change once the owner has made it), as Windows hands the waiting
+// thread the messages sent to it meanwhile.
+void during_wait_on(HWND window, int n, void (*action)());
 int running_timers();
 DWORD waited_ms();
 
