@@ -2,7 +2,10 @@
 // names stand for different applications. It opens top-level windows and, on commands read
 // from standard input, opens more, raises window events for them, or stops answering.
 //
-//   target_app.exe [--KIND TITLE]...   KIND: visible, hidden, keyed, own-alpha, keyed-alpha
+//   target_app.exe [--KIND TITLE]... [--busy-start MILLISECONDS]
+//                                       KIND: visible, hidden, keyed, own-alpha, keyed-alpha;
+//                                       a busy start sleeps after opening the windows, before
+//                                       handling any message, as slow-starting programs do
 //
 // Standard output, one line each:
 //   module PATH               its own executable, as the system names it
@@ -17,6 +20,8 @@
 //   caret TITLE               a caret in window TITLE (a control's title names the control)
 //   foreground TITLE | movestart TITLE | moveend TITLE
 //   hang SECONDS              stop handling messages for that long (answers "hanging" first)
+//   openbusy MILLISECONDS KIND TITLE
+//                             open a window, then handle no message for that long
 //   churn LIMIT MILLISECONDS  from now on, every MILLISECONDS open a visible window and close
 //                             the oldest while more than LIMIT are open
 //   churn stop                stop that; answers "churned CREATED DESTROYED" first
@@ -257,6 +262,11 @@ bool run_command(const std::string &line)
         done = split_pair(rest, &first, &second) && open_popup(first, second);
     } else if (command == "caret") {
         done = make_caret(rest);
+    } else if (command == "openbusy") {
+        int milliseconds = atoi(rest.c_str());
+        done = split_pair(rest.substr(rest.find(' ') + 1), &first, &second) &&
+               open_window(first, second);
+        Sleep((DWORD)milliseconds);
     } else if (command == "churn") {
         done = churn(rest);
     } else if (command == "churnraise") {
@@ -297,14 +307,20 @@ int main(int argc, char **argv)
     GetModuleFileNameA(NULL, module, sizeof module);
     say(std::string("module ") + module);
 
+    DWORD busy_start_ms = 0;
     for (int i = 1; i < argc; i += 2) {
         std::string option = argv[i];
+        if (option == "--busy-start" && i + 1 < argc) {
+            busy_start_ms = (DWORD)atoi(argv[i + 1]);
+            continue;
+        }
         if (i + 1 == argc || option.rfind("--", 0) != 0 ||
             !open_window(option.substr(2), argv[i + 1])) {
             say("failed " + option);
             return 2;
         }
     }
+    Sleep(busy_start_ms);
 
     // The queue must exist before the reader thread posts to it.
     MSG message;
