@@ -41,6 +41,19 @@ static bool decided_again_later(HWND window, unsigned shell_calls_before)
     return true;
 }
 
+// The window whose style Lumivane is changing now. Work the shell runs inside that change
+// leaves this window alone: it cannot tell whether the change has landed, and the change
+// decides the window again afterwards.
+static HWND s_in_style_change;
+
+static void change_style(HWND window, LONG ex_style)
+{
+    HWND outer = s_in_style_change;
+    s_in_style_change = window;
+    SetWindowLongA(window, GWL_EXSTYLE, ex_style);
+    s_in_style_change = outer;
+}
+
 // A window's layered state as it is now.
 struct Look {
     LONG ex_style;
@@ -111,7 +124,11 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
         }
         if (decided_again_later(window, shell_calls))
             return;
-        SetWindowLongA(window, GWL_EXSTYLE, look->ex_style & ~WS_EX_LAYERED);
+        shell_calls = g_shell_calls;
+        change_style(window, look->ex_style & ~WS_EX_LAYERED);
+        remove_record(window);
+        decided_again_later(window, shell_calls);
+        return;
     }
     remove_record(window);
 }
@@ -119,6 +136,8 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
 void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record)
 {
     Look look;
+    if (window == s_in_style_change)
+        return;
     if (read_look(window, query, &look) || cut_short(record, &look))
         give_back(window, &look, record);
 }
@@ -126,6 +145,8 @@ void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *r
 void give_level(HWND window, BYTE level, LayeredQueryFn query)
 {
     WindowRecord record;
+    if (window == s_in_style_change)
+        return;
     if (level == 255) {
         // Without a record Lumivane never changed the window, or has given it back already.
         if (read_record(window, &record))
@@ -154,7 +175,7 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
     }
     if (!look.layered) {
         shell_calls = g_shell_calls;
-        SetWindowLongA(window, GWL_EXSTYLE, look.ex_style | WS_EX_LAYERED);
+        change_style(window, look.ex_style | WS_EX_LAYERED);
         if (decided_again_later(window, shell_calls)) {
             // The plug-in ended inside the style change: the window goes back at once.
             if (!is_waiting(window))

@@ -474,6 +474,10 @@ LONG SetWindowLongA(HWND handle, int index, LONG value)
     if (!window || index != GWL_EXSTYLE)
         return 0;
     log_call("SetWindowLongA(" + hex((uintptr_t)handle) + "," + hex((uint32_t)value) + ")");
+    waiting_on(handle, false);
+    window = find_window(handle);
+    if (!window)
+        return 0;
     ++window->style_writes;
     LONG old = window->ex_style;
     window->ex_style = value;
@@ -484,7 +488,7 @@ LONG SetWindowLongA(HWND handle, int index, LONG value)
         window->alpha = 0;
         window->flags = 0;
     }
-    waiting_on(handle);
+    waiting_on(handle, true);
     return old;
 }
 
@@ -568,7 +572,7 @@ LRESULT SendMessageTimeoutA(HWND handle, UINT message, WPARAM wparam, LPARAM lpa
         state().waited_ms += timeout_ms;
     if (!window || window->hung)
         return 0;
-    waiting_on(handle);
+    waiting_on(handle, true);
     LRESULT answer = SendMessageA(handle, message, wparam, lparam);
     if (result)
         *result = (DWORD_PTR)answer;

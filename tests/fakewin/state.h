@@ -93,6 +93,7 @@ struct State {
     DWORD waited_ms = 0;   // the shell's thread, on other threads
     HWND wait_trigger = nullptr;
     int waits_to_skip = 0;
+    bool before_style_lands = false;
     void (*wait_action)() = nullptr;
 
     POINT pointer = {0, 0};
@@ -108,7 +109,8 @@ struct State {
 State &state();
 Window *find_window(HWND window);
 void log_call(const std::string &call);
-// The shell's thread waits on window's thread now (timers.cpp).
-void waiting_on(HWND window);
+// The shell's thread waits on window's thread now (timers.cpp): in an answer check, or in a
+// style change before or after the owner has made it.
+void waiting_on(HWND window, bool style_landed);
 
 }  // namespace fake

@@ -54,17 +54,19 @@ int running_timers()
 
 DWORD waited_ms() { return state().waited_ms; }
 
-void during_wait_on(HWND window, int n, void (*action)())
+void during_wait_on(HWND window, int n, void (*action)(), bool before_style_lands)
 {
     state().wait_trigger = window;
     state().waits_to_skip = n;
+    state().before_style_lands = before_style_lands;
     state().wait_action = action;
 }
 
-void waiting_on(HWND window)
+void waiting_on(HWND window, bool style_landed)
 {
     State &s = state();
-    if (s.wait_action && window == s.wait_trigger && s.waits_to_skip-- == 0) {
+    if (s.wait_action && window == s.wait_trigger && style_landed != s.before_style_lands &&
+        s.waits_to_skip-- == 0) {
         void (*action)() = s.wait_action;
         s.wait_action = nullptr;
         action();

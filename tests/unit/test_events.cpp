@@ -372,7 +372,7 @@ TEST_F(Events, WaitingWindowsAreBoundedForgottenWhenGoneAndNeverOutliveTheEnd)
 // half-changed (layered without attributes) or changed behind the switch.
 TEST_F(Events, WorkRunInsideAWaitOnAWindowLeavesItAsDecidedAfterwards)
 {
-    enum Wait { ANSWER_CHECK, STYLE_CHANGE };
+    enum Wait { ANSWER_CHECK, STYLE_CHANGE, BEFORE_STYLE_LANDS };
     struct Case {
         const char *what;
         Wait wait;
@@ -389,6 +389,10 @@ TEST_F(Events, WorkRunInsideAWaitOnAWindowLeavesItAsDecidedAfterwards)
          },
          60},
         {"quit inside the style change", STYLE_CHANGE, [] { endPlugin(fake::plugin_module()); }, 255},
+        {"toggle inside the style change, before it lands", BEFORE_STYLE_LANDS,
+         [] { fake::broadcast("@LumivaneTog"); }, 255},
+        {"quit inside the style change, before it lands", BEFORE_STYLE_LANDS,
+         [] { endPlugin(fake::plugin_module()); }, 255},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -397,7 +401,8 @@ TEST_F(Events, WorkRunInsideAWaitOnAWindowLeavesItAsDecidedAfterwards)
                        full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}}));
         ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
         HWND window = app_window("C:\\Apps\\fader.exe");
-        fake::during_wait_on(window, c.wait == ANSWER_CHECK ? 0 : 1, c.action);
+        fake::during_wait_on(window, c.wait == STYLE_CHANGE ? 1 : 0, c.action,
+                             c.wait == BEFORE_STYLE_LANDS);
         fake::raise_event(EVENT_OBJECT_CREATE, window);
         fake::pass_time(RETRY_INTERVAL_MS);
         if (c.level == 255) {

@@ -95,8 +95,9 @@ std::vector<Hook> active_hooks();
 void pass_time(DWORD milliseconds);
 // Runs action once, inside the shell's n-th wait (0-based) from now on window's thread (an
 // answer check, or a style change once the owner has made it), as Windows hands the waiting
-// thread the messages sent to it meanwhile.
-void during_wait_on(HWND window, int n, void (*action)());
+// thread the messages sent to it meanwhile. before_style_lands: inside the n-th style
+// change instead, before the owner has made it.
+void during_wait_on(HWND window, int n, void (*action)(), bool before_style_lands = false);
 int running_timers();
 DWORD waited_ms();
 
