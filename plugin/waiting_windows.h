@@ -8,9 +8,10 @@ enum {
     // Windows waiting at once. When it is full the one that has waited longest makes room:
     // a window that never answers costs a slot, never more.
     WAITING_SLOTS = 16,
-    // How often the waiting windows are asked again, and how long each ask may wait.
+    // How often the waiting windows are asked again, and how long each ask may wait: once
+    // per busy thread and tick, and not at all for a thread the system counts as hung.
     RETRY_INTERVAL_MS = 250,
-    RETRY_TIMEOUT_MS = 10,
+    RETRY_TIMEOUT_MS = 50,
 };
 
 // Counts the shell's calls into the plug-in that may change what a window should look like:
