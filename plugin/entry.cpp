@@ -7,6 +7,7 @@
 #include "host_api.h"
 #include "settings.h"
 #include "waiting_windows.h"
+#include "window_look.h"
 
 enum {
     BB_REGISTERMESSAGE = 10001,
@@ -144,8 +145,22 @@ extern "C" int beginPlugin(HINSTANCE module)
     return 0;
 }
 
+// The shell frees the library once endPlugin returns. When it calls endPlugin inside a wait
+// of the plug-in's (shut-down came among the messages sent to its thread meanwhile), that
+// wait would return into freed code, so the library stays loaded for the rest of the
+// process instead.
+static void stay_loaded(HINSTANCE module)
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        LoadLibraryA(path);
+}
+
 extern "C" void endPlugin(HINSTANCE module)
 {
+    if (waits_under_way())
+        stay_loaded(module);
     // No window waits from here on: the timer goes with the window, and windows that do not
     // answer the restore pass are left opaque, to be given back by a later run.
     ++g_shell_calls;

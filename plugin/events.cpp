@@ -55,7 +55,6 @@ static void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window,
 {
     if (!s_events_wanted)
         return;
-    ++g_shell_calls;
     int index = -1;
     switch (event) {
     case EVENT_SYSTEM_FOREGROUND:

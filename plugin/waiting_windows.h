@@ -14,8 +14,8 @@ enum {
     RETRY_TIMEOUT_MS = 50,
 };
 
-// Counts the shell's calls into the plug-in that may change what a window should look like:
-// acting events, toggles, reconfigures, shut-down.
+// Counts the shell's calls into the plug-in that may change what any window should look
+// like: toggles, reconfigures, shut-down. (An event changes the windows it acts on only.)
 extern unsigned g_shell_calls;
 
 // The plug-in's message window carries the timer; windows wait only between start_waiting

@@ -11,47 +11,87 @@ LayeredQueryFn layered_query(void)
         find_system_function("user32.dll", "GetLayeredWindowAttributes"));
 }
 
+// A wait of the shell's thread on another thread: an answer check, or a style change. The
+// shell's thread handles the messages sent to it meanwhile, so an event, a toggle, a
+// reconfigure or shut-down may run inside it. Such work leaves the window waited on alone,
+// as it cannot tell whether a style change has landed, and notes that it wanted it. What
+// the wait read or decided before is then stale: the window is decided again from the
+// retry timer, back in the shell's message loop, or, once the plug-in has ended, not at all.
+struct Wait {
+    HWND window;
+    bool wanted_meanwhile;
+    unsigned shell_calls;
+    Wait *outer;
+};
+
+static Wait *s_waits;   // the innermost first
+
+static void begin_wait(Wait *wait, HWND window)
+{
+    wait->window = window;
+    wait->wanted_meanwhile = false;
+    wait->shell_calls = g_shell_calls;
+    wait->outer = s_waits;
+    s_waits = wait;
+}
+
+// True when the wait went stale.
+static bool end_wait(Wait *wait)
+{
+    s_waits = wait->outer;
+    if (!wait->wanted_meanwhile && wait->shell_calls == g_shell_calls)
+        return false;
+    wait_for_answer(wait->window);
+    return true;
+}
+
+// True, and noted, while a wait on this window is under way further up the stack.
+static bool waited_on(HWND window)
+{
+    for (Wait *wait = s_waits; wait; wait = wait->outer) {
+        if (wait->window == window) {
+            wait->wanted_meanwhile = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool waits_under_way(void)
+{
+    return s_waits != NULL;
+}
+
 // Changing the extended style of another thread's window waits until that thread has
 // handled the style-change messages. A hung application would freeze the shell's only
 // thread, so such a window must prove it answers first. One that does not waits for its
-// thread to answer, and is not asked again meanwhile.
+// thread to answer, and is not asked again meanwhile. False also when the answer came but
+// work run inside the check made it stale.
 static bool window_answers(HWND window)
 {
     if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
         return true;
     if (is_waiting(window))
         return false;
+    Wait wait;
+    begin_wait(&wait, window);
     DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_TIMEOUT_MS,
-                            &result))
-        return true;
-    wait_for_answer(window);
-    return false;
-}
-
-// While the shell's thread waits on another thread it handles the messages sent to it, so
-// an event, a toggle, a reconfigure or shut-down may have run inside the wait, and what was
-// read or decided before is stale. The window is then decided again from the retry timer,
-// back in the shell's message loop, or, once the plug-in has ended, not at all.
-static bool decided_again_later(HWND window, unsigned shell_calls_before)
-{
-    if (g_shell_calls == shell_calls_before)
+    bool answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                        ANSWER_TIMEOUT_MS, &result) != 0;
+    if (end_wait(&wait))
         return false;
-    wait_for_answer(window);
-    return true;
+    if (!answered)
+        wait_for_answer(window);
+    return answered;
 }
 
-// The window whose style Lumivane is changing now. Work the shell runs inside that change
-// leaves this window alone: it cannot tell whether the change has landed, and the change
-// decides the window again afterwards.
-static HWND s_in_style_change;
-
-static void change_style(HWND window, LONG ex_style)
+// False when work run inside the change made it stale.
+static bool change_style(HWND window, LONG ex_style)
 {
-    HWND outer = s_in_style_change;
-    s_in_style_change = window;
+    Wait wait;
+    begin_wait(&wait, window);
     SetWindowLongA(window, GWL_EXSTYLE, ex_style);
-    s_in_style_change = outer;
+    return !end_wait(&wait);
 }
 
 // A window's layered state as it is now.
@@ -115,20 +155,14 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
         // Its owner gave it a colour key of its own meanwhile: kept, and opaque.
         set_attributes(window, look, 255, LWA_ALPHA);
     } else if (look->layered) {
-        unsigned shell_calls = g_shell_calls;
         if (!window_answers(window)) {
             // Given back once it answers; meanwhile at least opaque, as setting attributes
             // does not wait on the window's thread.
             set_attributes(window, look, 255, LWA_ALPHA);
             return;
         }
-        if (decided_again_later(window, shell_calls))
-            return;
-        shell_calls = g_shell_calls;
+        // Plain again as it was: the record goes even when the change went stale.
         change_style(window, look->ex_style & ~WS_EX_LAYERED);
-        remove_record(window);
-        decided_again_later(window, shell_calls);
-        return;
     }
     remove_record(window);
 }
@@ -136,7 +170,7 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
 void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record)
 {
     Look look;
-    if (window == s_in_style_change)
+    if (waited_on(window))
         return;
     if (read_look(window, query, &look) || cut_short(record, &look))
         give_back(window, &look, record);
@@ -145,7 +179,7 @@ void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *r
 void give_level(HWND window, BYTE level, LayeredQueryFn query)
 {
     WindowRecord record;
-    if (window == s_in_style_change)
+    if (waited_on(window))
         return;
     if (level == 255) {
         // Without a record Lumivane never changed the window, or has given it back already.
@@ -161,8 +195,7 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
     DWORD wanted_flags = (look.has_key ? LWA_COLORKEY : 0) | LWA_ALPHA;
     if (look.layered && query && look.alpha == level && look.flags == wanted_flags)
         return;
-    unsigned shell_calls = g_shell_calls;
-    if (!look.layered && (!window_answers(window) || decided_again_later(window, shell_calls)))
+    if (!look.layered && !window_answers(window))
         return;
     if (!read_record(window, &record)) {
         // Without the query (Windows 2000) a window's own attributes can't be read: it is
@@ -173,15 +206,11 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
         if (!write_record(window, &record))
             return;
     }
-    if (!look.layered) {
-        shell_calls = g_shell_calls;
-        change_style(window, look.ex_style | WS_EX_LAYERED);
-        if (decided_again_later(window, shell_calls)) {
-            // The plug-in ended inside the style change: the window goes back at once.
-            if (!is_waiting(window))
-                give_level(window, 255, query);
-            return;
-        }
+    if (!look.layered && !change_style(window, look.ex_style | WS_EX_LAYERED)) {
+        // Not waiting: the plug-in ended inside the change, and the window goes back at once.
+        if (!is_waiting(window))
+            give_level(window, 255, query);
+        return;
     }
     SetLayeredWindowAttributes(window, look.has_key ? look.key : 0, level, wanted_flags);
 }

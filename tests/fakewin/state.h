@@ -94,6 +94,7 @@ struct State {
     HWND wait_trigger = nullptr;
     int waits_to_skip = 0;
     bool before_style_lands = false;
+    int plugin_loads = 0;   // LoadLibraryA of the plug-in by itself
     void (*wait_action)() = nullptr;
 
     POINT pointer = {0, 0};

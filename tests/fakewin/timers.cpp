@@ -54,6 +54,8 @@ int running_timers()
 
 DWORD waited_ms() { return state().waited_ms; }
 
+int plugin_self_loads() { return state().plugin_loads; }
+
 void during_wait_on(HWND window, int n, void (*action)(), bool before_style_lands)
 {
     state().wait_trigger = window;
@@ -90,4 +92,12 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT interval_ms, TIMERPROC callback
 BOOL KillTimer(HWND window, UINT_PTR id)
 {
     return state().timers.erase({window, id}) ? TRUE : FALSE;
+}
+
+HMODULE LoadLibraryA(LPCSTR path)
+{
+    if (!path || state().plugin_path != path)
+        return nullptr;
+    ++state().plugin_loads;
+    return plugin_module();
 }

@@ -411,8 +411,27 @@ TEST_F(Events, WorkRunInsideAWaitOnAWindowLeavesItAsDecidedAfterwards)
         } else {
             EXPECT_TRUE(has_alpha(window, c.level));
         }
-        if (!fake::windows_of_class("Lumivane").empty())
+        // Ended inside a wait, the plug-in keeps its library loaded for the wait to return to.
+        bool ended = fake::windows_of_class("Lumivane").empty();
+        EXPECT_EQ(fake::plugin_self_loads(), ended ? 1 : 0);
+        if (!ended)
             endPlugin(fake::plugin_module());
         EXPECT_TRUE(is_plain(window));
+        EXPECT_EQ(fake::plugin_self_loads(), ended ? 1 : 0);
     }
+
+    // Another window's event inside the wait leaves this window's change as it was: it has
+    // its level at once, not at the next retry.
+    SetUp();
+    fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                   full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}}));
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    static HWND other;
+    HWND window = app_window("C:\\Apps\\fader.exe");
+    other = app_window("C:\\Apps\\fader.exe");
+    fake::during_wait_on(window, 1, [] { fake::raise_event(EVENT_OBJECT_CREATE, other); });
+    fake::raise_event(EVENT_OBJECT_CREATE, window);
+    EXPECT_TRUE(has_alpha(window, 120));
+    EXPECT_TRUE(has_alpha(other, 120));
+    endPlugin(fake::plugin_module());
 }

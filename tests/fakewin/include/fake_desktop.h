@@ -99,6 +99,8 @@ void pass_time(DWORD milliseconds);
 // change instead, before the owner has made it.
 void during_wait_on(HWND window, int n, void (*action)(), bool before_style_lands = false);
 int running_timers();
+// How often the plug-in has loaded its own library (LoadLibraryA), which keeps it loaded.
+int plugin_self_loads();
 DWORD waited_ms();
 
 // Settings files seen by ReadString/ReadInt/FileExists: key -> value, keys with colon.

@@ -122,6 +122,7 @@ HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD process_id);
 BOOL CloseHandle(HANDLE handle);
 HMODULE GetModuleHandleA(LPCSTR module_name);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+HMODULE LoadLibraryA(LPCSTR path);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL GetVersionExA(OSVERSIONINFOA *info);
 ATOM GlobalAddAtomA(LPCSTR name);
