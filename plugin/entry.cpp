@@ -7,6 +7,8 @@
 #include "../common/host_api.h"
 #include "settings_file.h"
 #include "shell_messages.h"
+#include "waiting_windows.h"
+#include "window_look.h"
 
 static const char CLASS_NAME[] = "Lumivane";
 static const char TOGGLE_COMMAND[] = "@LumivaneTog";
@@ -34,6 +36,7 @@ static bool system_supported(void)
 
 static void toggle_effect(void)
 {
+    ++g_shell_calls;
     if (g_effect_on)
         turn_off();
     else
@@ -46,6 +49,7 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
     switch (message) {
     case WM_CREATE:
         s_plugin_window = window;
+        start_waiting(window);
         SendMessageA(s_shell_window, BB_REGISTERMESSAGE, (WPARAM)window,
                      (LPARAM)s_shell_messages);
         return 0;
@@ -58,7 +62,11 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
         return 0;
     case BB_RECONFIGURE:
         // New values take effect at the next event or pass.
+        ++g_shell_calls;
         load_settings(s_instance);
+        return 0;
+    case WM_TIMER:
+        retry_waiting_windows();
         return 0;
     case BB_BROADCAST: {
         const char *command = (const char *)lparam;
@@ -75,6 +83,7 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
 // registered, or a class left behind, would point into unloaded code.
 static int fail_start(void)
 {
+    stop_waiting();
     if (s_plugin_window) {
         DestroyWindow(s_plugin_window);
         s_plugin_window = NULL;
@@ -130,8 +139,26 @@ extern "C" int beginPlugin(HINSTANCE module)
     return 0;
 }
 
+// The shell frees the library once endPlugin returns. When it calls endPlugin inside a wait
+// of the plug-in's (shut-down came among the messages sent to its thread meanwhile), that
+// wait would return into freed code, so the library stays loaded for the rest of the
+// process instead.
+static void stay_loaded(HINSTANCE module)
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        LoadLibraryA(path);
+}
+
 extern "C" void endPlugin(HINSTANCE module)
 {
+    if (waits_under_way())
+        stay_loaded(module);
+    // No window waits from here on: the timer goes with the window, and windows that do not
+    // answer the restore pass are left opaque, to be given back by a later run.
+    ++g_shell_calls;
+    stop_waiting();
     if (s_plugin_window) {
         DestroyWindow(s_plugin_window);
         s_plugin_window = NULL;

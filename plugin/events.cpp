@@ -4,6 +4,8 @@
 
 #include "../common/matching.h"
 #include "passes.h"
+#include "settings.h"
+#include "waiting_windows.h"
 #include "window_look.h"
 
 bool g_effect_on;
@@ -17,6 +19,11 @@ static HWINEVENTHOOK s_movesize_hook;
 // restore pass's answer checks included. They must not make windows translucent again
 // behind the restore pass.
 static bool s_events_wanted;
+
+// The window brought forward last, and the one being moved or sized now, for deciding a
+// window again once it answers.
+static HWND s_foreground;
+static HWND s_moving;
 
 // Creation events come for every kind of object: child windows and controls, carets,
 // scroll bars. Rules speak only of top-level windows (owned pop-ups among them). Child
@@ -51,14 +58,18 @@ static void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window,
     int index = -1;
     switch (event) {
     case EVENT_SYSTEM_FOREGROUND:
+        s_foreground = window;
         // The pass looks up every window itself, the new foreground window among them.
         focus_pass(window);
         break;
     case EVENT_SYSTEM_MOVESIZESTART:
+        s_moving = window;
         if (under_rule(window, "MOVING", &index))
             give_window(window, effective_level(index));
         break;
     case EVENT_SYSTEM_MOVESIZEEND:
+        if (window == s_moving)
+            s_moving = NULL;
         if (under_rule(window, "MOVING", &index))
             give_window(window, 255);
         break;
@@ -86,6 +97,8 @@ void turn_on(void)
     s_create_hook = install_hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE);
     s_foreground_hook = install_hook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND);
     s_movesize_hook = install_hook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND);
+    s_foreground = NULL;
+    s_moving = NULL;
     s_events_wanted = true;
     always_pass();
     g_effect_on = true;
@@ -99,4 +112,29 @@ void turn_off(void)
     UnhookWinEvent(s_movesize_hook);
     restore_pass();
     g_effect_on = false;
+}
+
+// The level a window's rule asks for now, 255 for none.
+static BYTE level_now(HWND window, int app_index)
+{
+    const char *rule = effective_rule(app_index);
+    if (rule_is(rule, "ALWAYS") || (rule_is(rule, "MOVING") && window == s_moving))
+        return effective_level(app_index);
+    if (rule_is(rule, "FOCUS"))
+        return window == s_foreground ? level_byte(g_settings.focus_level)
+                                      : effective_level(app_index);
+    return 255;
+}
+
+void decide_again(HWND window)
+{
+    if (!IsWindow(window))
+        return;
+    BYTE level = 255;
+    if (s_events_wanted) {
+        Decision decision = decide_window(window);
+        if (!decision.left_alone)
+            level = level_now(window, decision.app_index);
+    }
+    give_level(window, level, layered_query());
 }

@@ -1,5 +1,6 @@
 // The on/off switch and the window events that give the rules their meaning over time.
 #pragma once
+#include <windows.h>
 
 // Whether the effect is on.
 extern bool g_effect_on;
@@ -9,3 +10,7 @@ void turn_on(void);
 
 // Removes the hooks, gives every window back what it had, clears the flag.
 void turn_off(void);
+
+// Gives a window the look its rule and the switch ask for now: a window whose thread did
+// not answer in time, once it answers.
+void decide_again(HWND window);

@@ -1,15 +1,88 @@
 #include "window_look.h"
 
+#include "waiting_windows.h"
+
+// A wait of the shell's thread on another thread: an answer check, or a style change. The
+// shell's thread handles the messages sent to it meanwhile, so an event, a toggle, a
+// reconfigure or shut-down may run inside it. Such work leaves the window waited on alone,
+// as it cannot tell whether a style change has landed, and notes that it wanted it. What
+// the wait read or decided before is then stale: the window is decided again from the
+// retry timer, back in the shell's message loop, or, once the plug-in has ended, not at all.
+struct Wait {
+    HWND window;
+    bool wanted_meanwhile;
+    unsigned shell_calls;
+    Wait *outer;
+};
+
+static Wait *s_waits;   // the innermost first
+
+static void begin_wait(Wait *wait, HWND window)
+{
+    wait->window = window;
+    wait->wanted_meanwhile = false;
+    wait->shell_calls = g_shell_calls;
+    wait->outer = s_waits;
+    s_waits = wait;
+}
+
+// True when the wait went stale.
+static bool end_wait(Wait *wait)
+{
+    s_waits = wait->outer;
+    if (!wait->wanted_meanwhile && wait->shell_calls == g_shell_calls)
+        return false;
+    wait_for_answer(wait->window);
+    return true;
+}
+
+// True, and noted, while a wait on this window is under way further up the stack.
+static bool waited_on(HWND window)
+{
+    for (Wait *wait = s_waits; wait; wait = wait->outer) {
+        if (wait->window == window) {
+            wait->wanted_meanwhile = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool waits_under_way(void)
+{
+    return s_waits != NULL;
+}
+
 // Changing the extended style of another thread's window waits until that thread has
 // handled the style-change messages. A hung application would freeze the shell's only
-// thread, so such a window must prove it answers first.
+// thread, so such a window must prove it answers first. One that does not waits for its
+// thread to answer, and is not asked again meanwhile. False also when the answer came but
+// work run inside the check made it stale.
 static bool window_answers(HWND window)
 {
     if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
         return true;
+    if (is_waiting(window))
+        return false;
+    Wait wait;
+    begin_wait(&wait, window);
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_TIMEOUT_MS,
-                               &result) != 0;
+    bool answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                        ANSWER_TIMEOUT_MS, &result) != 0;
+    if (end_wait(&wait))
+        return false;
+    if (!answered)
+        wait_for_answer(window);
+    return answered;
+}
+
+// False when work run inside the change made it stale.
+static bool change_style(HWND window, LONG ex_style)
+{
+    Wait wait;
+    begin_wait(&wait, window);
+    SetWindowLongA(window, GWL_EXSTYLE, ex_style);
+    return !end_wait(&wait);
 }
 
 // A window's layered state as it is now.
@@ -23,8 +96,9 @@ struct Look {
 };
 
 // False for a layered window whose attributes can't be read: it draws itself with per-pixel
-// alpha (UpdateLayeredWindow) or its owner has not set it up yet. Setting attributes would
-// stop its drawing, clearing the style would make it vanish, so it is left alone.
+// alpha (UpdateLayeredWindow), or its owner, or Lumivane, has not set it up yet. Setting
+// attributes would stop its drawing, clearing the style would make it vanish, so it is left
+// alone, unless Lumivane made it layered (see cut_short).
 static bool read_look(HWND window, LayeredQueryFn query, Look *look)
 {
     look->ex_style = GetWindowLongA(window, GWL_EXSTYLE);
@@ -36,6 +110,18 @@ static bool read_look(HWND window, LayeredQueryFn query, Look *look)
         return false;
     // A stored key whose flag is off is none.
     look->has_key = (look->flags & LWA_COLORKEY) != 0;
+    return true;
+}
+
+// True for a window read_look failed on that was not layered before Lumivane made it so:
+// Lumivane's own change, cut short between the style and the attributes when the shell ran
+// other work of the plug-in inside the style change. It counts as layered with no
+// attributes, so that it can be given its level or given back.
+static bool cut_short(const WindowRecord *record, Look *look)
+{
+    if (record->layered)
+        return false;
+    look->has_key = false;
     return true;
 }
 
@@ -60,9 +146,14 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
         // Its owner gave it a colour key of its own meanwhile: kept, and opaque.
         set_attributes(window, look, 255, LWA_ALPHA);
     } else if (look->layered) {
-        if (!window_answers(window))
+        if (!window_answers(window)) {
+            // Given back once it answers; meanwhile at least opaque, as setting attributes
+            // does not wait on the window's thread.
+            set_attributes(window, look, 255, LWA_ALPHA);
             return;
-        SetWindowLongA(window, GWL_EXSTYLE, look->ex_style & ~WS_EX_LAYERED);
+        }
+        // Plain again as it was: the record goes even when the change went stale.
+        change_style(window, look->ex_style & ~WS_EX_LAYERED);
     }
     remove_record(window);
 }
@@ -70,13 +161,17 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
 void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record)
 {
     Look look;
-    if (read_look(window, query, &look))
+    if (waited_on(window))
+        return;
+    if (read_look(window, query, &look) || cut_short(record, &look))
         give_back(window, &look, record);
 }
 
 void give_level(HWND window, BYTE level, LayeredQueryFn query)
 {
     WindowRecord record;
+    if (waited_on(window))
+        return;
     if (level == 255) {
         // Without a record Lumivane never changed the window, or has given it back already.
         if (read_record(window, &record))
@@ -85,7 +180,8 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
     }
 
     Look look;
-    if (!read_look(window, query, &look))
+    if (!read_look(window, query, &look) &&
+        !(read_record(window, &record) && cut_short(&record, &look)))
         return;
     DWORD wanted_flags = (look.has_key ? LWA_COLORKEY : 0) | LWA_ALPHA;
     if (look.layered && query && look.alpha == level && look.flags == wanted_flags)
@@ -101,7 +197,11 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
         if (!write_record(window, &record))
             return;
     }
-    if (!look.layered)
-        SetWindowLongA(window, GWL_EXSTYLE, look.ex_style | WS_EX_LAYERED);
+    if (!look.layered && !change_style(window, look.ex_style | WS_EX_LAYERED)) {
+        // Not waiting: the plug-in ended inside the change, and the window goes back at once.
+        if (!is_waiting(window))
+            give_level(window, 255, query);
+        return;
+    }
     SetLayeredWindowAttributes(window, look.has_key ? look.key : 0, level, wanted_flags);
 }

@@ -3,6 +3,9 @@
 //
 //   conformance_helper window TITLE    opens a visible top-level window and runs until it is
 //                                      closed
+//   conformance_helper hung TITLE      opens a visible window, layered at alpha 120, then
+//                                      handles no message until the event named TITLE is
+//                                      set (20 s at most), then runs until it is closed
 //   conformance_helper take HWND NAME  removes the property NAME (hex window handle) and
 //                                      exits with its value (0: none)
 #include <windows.h>
@@ -17,7 +20,7 @@ static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LP
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-static int own_window(const char *title)
+static int own_window(const char *title, bool hung)
 {
     WNDCLASSA window_class = {};
     window_class.lpfnWndProc = window_proc;
@@ -28,6 +31,13 @@ static int own_window(const char *title)
                                   200, 200, 120, 90, NULL, NULL, window_class.hInstance, NULL);
     if (!window)
         return 2;
+    if (hung) {
+        HANDLE release = CreateEventA(NULL, TRUE, FALSE, title);
+        SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+        SetLayeredWindowAttributes(window, 0, 120, LWA_ALPHA);
+        WaitForSingleObject(release, 20000);
+        CloseHandle(release);
+    }
     MSG message;
     while (GetMessageA(&message, NULL, 0, 0) > 0)
         DispatchMessageA(&message);
@@ -46,7 +56,9 @@ static int take_property(const char *handle, const char *name)
 int main(int argc, char **argv)
 {
     if (argc == 3 && strcmp(argv[1], "window") == 0)
-        return own_window(argv[2]);
+        return own_window(argv[2], false);
+    if (argc == 3 && strcmp(argv[1], "hung") == 0)
+        return own_window(argv[2], true);
     if (argc == 4 && strcmp(argv[1], "take") == 0)
         return take_property(argv[2], argv[3]);
     return 2;

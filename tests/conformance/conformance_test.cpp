@@ -320,3 +320,33 @@ TEST(Conformance, APropertyOnAnotherProcesssWindowIsReadAndRemovedByAnyProcess)
         conformance::end_other_process();
     }
 }
+
+// At quit the plug-in makes a window whose thread does not answer at least opaque: reading
+// its style and attributes and setting its attributes must neither wait on that thread nor
+// depend on it to take effect, for a process of either bitness.
+TEST(Conformance, LayeredAttributesOfAHungWindowOfAnotherProcessAreReadAndSetAtOnce)
+{
+    for (bool other_bitness : {false, true}) {
+        SCOPED_TRACE(other_bitness ? "a process of the other bitness" : "a process of ours");
+        HWND window = conformance::make_hung_window_of_other_process(other_bitness);
+        ASSERT_TRUE(window != NULL) << "the helper's window did not appear";
+        DWORD_PTR result = 0;
+        EXPECT_FALSE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &result));
+
+        EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        ASSERT_TRUE(layered_query()(window, NULL, &alpha, &flags));
+        EXPECT_EQ(alpha, 120);
+        EXPECT_TRUE(SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA));
+        ASSERT_TRUE(layered_query()(window, NULL, &alpha, &flags));
+        EXPECT_EQ(alpha, 255);
+        EXPECT_EQ(flags, (DWORD)LWA_ALPHA);
+        // Its thread has handled nothing meanwhile: none of it waited on that thread.
+        EXPECT_FALSE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &result));
+
+        conformance::release_other_process();
+        EXPECT_TRUE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result));
+        conformance::end_other_process();
+    }
+}

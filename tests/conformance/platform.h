@@ -19,6 +19,10 @@ HWND make_owned_window(HWND owner);
 // one; end_other_process ends that process.
 HWND make_window_of_other_process(bool other_bitness);
 void end_other_process();
+// The same, but layered at alpha 120 by its owner, whose thread then handles no message
+// until release_other_process().
+HWND make_hung_window_of_other_process(bool other_bitness);
+void release_other_process();
 // Removes the property of that name from window in yet another process, as a later run of
 // the shell would, and answers the value it had there (0: none).
 UINT_PTR take_property_elsewhere(HWND window, const char *name, bool other_bitness);

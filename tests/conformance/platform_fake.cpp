@@ -45,6 +45,18 @@ HWND make_window_of_other_process(bool)
 
 void end_other_process() { fake::exit_process(s_other_process); }
 
+static HWND s_hung_window;
+
+HWND make_hung_window_of_other_process(bool other_bitness)
+{
+    s_hung_window = make_window_of_other_process(other_bitness);
+    fake::set_own_layered(s_hung_window, 0, 120, LWA_ALPHA);
+    fake::set_hung(s_hung_window, true);
+    return s_hung_window;
+}
+
+void release_other_process() { fake::set_hung(s_hung_window, false); }
+
 UINT_PTR take_property_elsewhere(HWND window, const char *name, bool)
 {
     return (UINT_PTR)RemovePropA(window, MAKEINTATOM(GlobalAddAtomA(name)));

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "../e2e/run_environment.h"
@@ -98,13 +99,18 @@ static std::string handle_text(HWND window)
 static PROCESS_INFORMATION s_other = {};
 static HWND s_other_window;
 
-HWND make_window_of_other_process(bool other_bitness)
+static HANDLE s_release;
+
+// The helper's window: "window" or "hung" (see conformance_helper.cpp).
+static HWND start_window_helper(bool other_bitness, const char *mode)
 {
     static int opened = 0;
     std::string title = "LumivaneConformanceOwner" + std::to_string(GetCurrentProcessId()) + "." +
                         std::to_string(++opened);
     s_other_window = NULL;
-    if (!start_helper(other_bitness, "window " + title, &s_other))
+    if (strcmp(mode, "hung") == 0)
+        s_release = CreateEventA(NULL, TRUE, FALSE, title.c_str());
+    if (!start_helper(other_bitness, std::string(mode) + " " + title, &s_other))
         return NULL;
     for (DWORD i = 0; i < 500 * time_scale() && !s_other_window; ++i) {
         s_other_window = FindWindowA(NULL, title.c_str());
@@ -116,8 +122,34 @@ HWND make_window_of_other_process(bool other_bitness)
     return s_other_window;
 }
 
+HWND make_window_of_other_process(bool other_bitness)
+{
+    return start_window_helper(other_bitness, "window");
+}
+
+// Found once its owner has made it layered, right before it stops handling messages.
+HWND make_hung_window_of_other_process(bool other_bitness)
+{
+    HWND window = start_window_helper(other_bitness, "hung");
+    BYTE alpha = 0;
+    for (int i = 0; i < 500 && window && !GetLayeredWindowAttributes(window, NULL, &alpha, NULL);
+         ++i)
+        Sleep(20);
+    return window;
+}
+
+void release_other_process()
+{
+    if (s_release) {
+        SetEvent(s_release);
+        CloseHandle(s_release);
+        s_release = NULL;
+    }
+}
+
 void end_other_process()
 {
+    release_other_process();
     if (s_other_window)
         PostMessageA(s_other_window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(s_other.hProcess, 10000 * time_scale()) != WAIT_OBJECT_0)

@@ -46,6 +46,11 @@ public:
     bool raise(const std::string &event, const std::string &title);
     // Any other command of the app (see target_app.cpp), waiting for its "done" answer.
     bool command(const std::string &line) { return run(line); }
+    // A command that opens window title, waiting only for its handle.
+    HWND open_by_command(const std::string &line, const std::string &title)
+    {
+        return open_by(line, title);
+    }
 
 private:
     // Sends a command and waits for its "done" answer.

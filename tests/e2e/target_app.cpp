@@ -3,9 +3,12 @@
 // on commands read from standard input, opens more, raises window events for them, moves
 // them, or stops answering.
 //
-//   target_app.exe [--KIND TITLE]...   KIND: visible, hidden, keyed, own-alpha, keyed-alpha,
+//   target_app.exe [--KIND TITLE]... [--busy-start MILLISECONDS]
+//                                      KIND: visible, hidden, keyed, own-alpha, keyed-alpha,
 //                                      or wallpaper: the demo's full-screen pattern, TITLE
-//                                      holding its lines
+//                                      holding its lines; a busy start sleeps after opening
+//                                      the windows, before handling any message, as
+//                                      slow-starting programs do
 //   target_app.exe ID X Y WIDTH HEIGHT RRGGBB [keyed] TEXT
 //                                      the demo's card window called ID: the application's
 //                                      name and TEXT's lines ('|' between them) on RRGGBB
@@ -25,6 +28,8 @@
 //   move TITLE X Y            moves the window there the way a drag does, in small steps
 //   open ID X Y TEXT          with cards: another card like the first, at X Y
 //   hang SECONDS              stop handling messages for that long (answers "hanging" first)
+//   openbusy MILLISECONDS KIND TITLE
+//                             open a window, then handle no message for that long
 //   churn LIMIT MILLISECONDS  from now on, every MILLISECONDS open a visible window and close
 //                             the oldest while more than LIMIT are open
 //   churn stop                stop that; answers "churned CREATED DESTROYED" first
@@ -375,7 +380,13 @@ bool run_command(const std::string &line)
         done = pair && open_popup(first, second);
     else if (command == "caret")
         done = make_caret(rest);
-    else if (command == "churn")
+    else if (command == "openbusy") {
+        int milliseconds = atoi(rest.c_str());
+        size_t space = rest.find(' ');
+        done = space != std::string::npos &&
+               split_pair(rest.substr(space + 1), &first, &second) && open_kind(first, second);
+        Sleep((DWORD)milliseconds);
+    } else if (command == "churn")
         done = churn(rest);
     else if (command == "churnraise")
         done = raise_churn_event(rest);
@@ -431,14 +442,20 @@ int main(int argc, char **argv)
         say("failed: usage: ID X Y WIDTH HEIGHT RRGGBB [keyed] TEXT");
         return 2;
     }
+    DWORD busy_start_ms = 0;
     for (int i = 1; g_cards.empty() && i < argc; i += 2) {
         std::string option = argv[i];
+        if (option == "--busy-start" && i + 1 < argc) {
+            busy_start_ms = (DWORD)atoi(argv[i + 1]);
+            continue;
+        }
         if (i + 1 == argc || option.rfind("--", 0) != 0 ||
             !open_kind(option.substr(2), argv[i + 1])) {
             say("failed " + option);
             return 2;
         }
     }
+    Sleep(busy_start_ms);
 
     // The queue must exist before the reader thread posts to it.
     MSG message;

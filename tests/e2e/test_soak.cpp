@@ -1,9 +1,11 @@
 // A soak of the shell and the plug-in: applications open and close windows without pause
 // while the shell toggles the effect, reconfigures, and gets foreground and move events for
 // windows that may be gone already; in the middle, one application stops handling messages
-// for ten seconds. Throughout, the shell must keep answering and show no message box; at
-// the end it must hold no more handles than before, and after -quit no window of any of the
-// applications may be left layered.
+// for ten seconds, and another keeps opening windows and then staying busy for a moment, as
+// slow-starting programs do; it starts that way too. Throughout, the shell must keep
+// answering and show no message box; each busy window must have its level within a second
+// of its program answering again; at the end the shell must hold no more handles than
+// before, and after -quit no window of any of the applications may be left layered.
 //
 // It runs LUMIVANE_SOAK_SECONDS seconds (20 when unset); scripts/soak.sh runs a long one.
 // The figures of the run are printed at the end.
@@ -23,6 +25,12 @@ const char TOGGLED[] = "delivered @LumivaneTog to 1 window(s)";
 const char RECONFIGURED[] = "reconfigure delivered to 1 window(s)";
 const DWORD HANG_SECONDS = 10;
 const BYTE FROZEN_LEVEL = 160;
+const BYTE SLOWPOKE_LEVEL = 110;
+// How long the slow starter stays busy after opening a window.
+const char BUSY_MS[] = "2500";
+// How long the shell may take to answer a probe: less than the busy and hung programs stay
+// busy, so a shell that waited for one of them fails; more than a loaded machine takes.
+const DWORD SHELL_ANSWER_LIMIT_MS = 2000;
 // Handles the host may hold after the soak beyond those it held before: the system's own
 // bookkeeping moves by a few; one handle lost per window looked up would be thousands.
 const long HANDLE_SLACK = 10;
@@ -42,8 +50,54 @@ std::string soak_settings(int churna_level)
     return "Lumivane.plugin.focuslevel: 230\n" +
            settings_entry(0, "CHURNA", "ALWAYS", churna_level) +
            settings_entry(1, "CHURNB", "FOCUS", 120) + settings_entry(2, "CHURNC", "MOVING", 100) +
-           settings_entry(3, "FROZEN", "ALWAYS", FROZEN_LEVEL);
+           settings_entry(3, "FROZEN", "ALWAYS", FROZEN_LEVEL) +
+           settings_entry(4, "SLOWPOKE", "ALWAYS", SLOWPOKE_LEVEL);
 }
+
+// Asks the shell's main window, from a thread of its own every 50 ms, whether it answers,
+// until destroyed; counts the probes and keeps the slowest answer.
+class ShellProbe {
+public:
+    ShellProbe() : shell_(FindWindowA("BlackboxClass", NULL))
+    {
+        thread_ = CreateThread(NULL, 0, run, this, 0, NULL);
+    }
+    ~ShellProbe() { stop(); }
+    void stop()
+    {
+        if (!thread_)
+            return;
+        stop_ = 1;
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = NULL;
+    }
+    long probes() const { return probes_; }
+    // In milliseconds; a probe not answered in 10 s counts as 10 s.
+    long slowest_answer_ms() const { return slowest_ms_; }
+
+private:
+    static DWORD WINAPI run(LPVOID self)
+    {
+        ShellProbe *probe = static_cast<ShellProbe *>(self);
+        while (!probe->stop_) {
+            DWORD_PTR result = 0;
+            DWORD start = GetTickCount();
+            SendMessageTimeoutA(probe->shell_, WM_NULL, 0, 0, 0, 10000, &result);
+            LONG milliseconds = static_cast<LONG>(GetTickCount() - start);
+            if (milliseconds > probe->slowest_ms_)
+                probe->slowest_ms_ = milliseconds;
+            ++probe->probes_;
+            Sleep(50);
+        }
+        return 0;
+    }
+
+    HWND shell_;
+    HANDLE thread_;
+    // Written by the probe's thread only, read once it has stopped.
+    volatile LONG stop_ = 0, probes_ = 0, slowest_ms_ = 0;
+};
 
 // One entry of the system's handle list (SystemExtendedHandleInformation).
 struct SystemHandle {
@@ -167,6 +221,8 @@ struct Figures {
     double hung_toggle_limit_ms = 0;
     long handles_before = 0, handles_after = 0;
     int layered_left = -1;
+    int busy_windows = 0, busy_left_without_level = 0;
+    long shell_probes = 0, shell_slowest_answer_ms = 0;
 };
 
 void print(const Figures &figures, int seconds)
@@ -180,7 +236,10 @@ void print(const Figures &figures, int seconds)
               << figures.hung_toggle_limit_ms << " ms), in ms:";
     for (double milliseconds : figures.hung_toggle_ms)
         std::cout << " " << milliseconds;
-    std::cout
+    std::cout << "\n  windows opened by a busy program " << figures.busy_windows
+              << ", without their level a second after it answered "
+              << figures.busy_left_without_level << "\n  shell probes " << figures.shell_probes
+              << ", slowest answer " << figures.shell_slowest_answer_ms << " ms"
               << "\n  host handles before " << figures.handles_before << ", after "
               << figures.handles_after << "\n  windows left layered after -quit "
               << figures.layered_left << std::endl;
@@ -220,16 +279,40 @@ TEST_F(LiveDesktop, SoakOfChurningWindowsTogglesReconfiguresStaleEventsAndAHungA
     for (TargetApp *app : churners)
         app_processes.push_back(app->process().id());
     ASSERT_NO_FATAL_FAILURE(start_host());
+    ShellProbe probe;
+    Figures figures;
+    bool effect_on = true;
+    // A window of a program that was busy when it appeared has the look the switch asks for
+    // within a second of the program answering.
+    auto busy_window_settles = [&](HWND window) {
+        ++figures.busy_windows;
+        ExpectedLook wanted = effect_on ? translucent(SLOWPOKE_LEVEL) : opaque();
+        ::testing::AssertionResult settled = looks_become({{window, wanted}}, 1000 * time_scale());
+        figures.busy_left_without_level += !settled;
+        return settled;
+    };
+    TargetApp &slowpoke = start_app("SLOWPOKE", {{"visible", "first"}, {"busy-start", BUSY_MS}});
+    app_processes.push_back(slowpoke.process().id());
+    EXPECT_TRUE(busy_window_settles(slowpoke.window("first")));
+    auto open_busy_window = [&](int round) {
+        std::string title = "busy" + std::to_string(round);
+        std::string command = std::string("openbusy ") + BUSY_MS + " visible " + title;
+        HWND window = slowpoke.open_by_command(command, title);
+        ASSERT_TRUE(window);
+        ASSERT_TRUE(slowpoke.process().wait_for_line(
+            [&](const std::string &line) { return line == "done " + command; }, SETTLE_MS));
+        EXPECT_TRUE(busy_window_settles(window));
+    };
     const std::vector<Expectation> frozen_translucent = {
         {frozen.window("one"), translucent(FROZEN_LEVEL)},
         {frozen.window("two"), translucent(FROZEN_LEVEL)}};
+    // Turned off while hung, they can't lose the layered style yet, only become opaque.
+    const std::vector<Expectation> frozen_opaque = {{frozen.window("one"), translucent(255)},
+                                                    {frozen.window("two"), translucent(255)}};
     ASSERT_TRUE(looks_are(frozen_translucent));
     // A hidden window, made translucent by its creation event, which -quit must restore too.
     HWND tucked = churners[0]->open("hidden", "tucked");
     ASSERT_TRUE(looks_become({{tucked, translucent(static_cast<BYTE>(churna_level))}}));
-
-    Figures figures;
-    bool effect_on = true;
     auto toggle = [&] {
         double milliseconds = 0;
         ASSERT_TRUE(deliver_timed("-exec @LumivaneTog", TOGGLED, &milliseconds));
@@ -275,10 +358,10 @@ TEST_F(LiveDesktop, SoakOfChurningWindowsTogglesReconfiguresStaleEventsAndAHungA
             figures.hung_toggle_ms.push_back(milliseconds);
             EXPECT_LT(milliseconds, figures.hung_toggle_limit_ms)
                 << "a toggle waited for the hung application";
-            // A window that does not answer is left as it was. A delivery that started late
-            // may have reached the app after the hang.
+            // A window that does not answer keeps its layered style until it answers. A
+            // delivery that started late may have reached the app after the hang.
             if (GetTickCount() - hang_start < HANG_SECONDS * 1000 - 500) {
-                EXPECT_TRUE(looks_are(frozen_translucent));
+                EXPECT_TRUE(looks_are(effect_on ? frozen_translucent : frozen_opaque));
             }
         }
         // Answers again once the hang is over.
@@ -304,6 +387,9 @@ TEST_F(LiveDesktop, SoakOfChurningWindowsTogglesReconfiguresStaleEventsAndAHungA
         if (round % 3 == 2) {
             ASSERT_NO_FATAL_FAILURE(reconfigure());
         }
+        if (round % 4 == 1) {
+            ASSERT_NO_FATAL_FAILURE(open_busy_window(round));
+        }
         ASSERT_TRUE(no_message_box());
     }
 
@@ -325,6 +411,10 @@ TEST_F(LiveDesktop, SoakOfChurningWindowsTogglesReconfiguresStaleEventsAndAHungA
     // Quitting while the windows keep coming and going.
     for (TargetApp *app : churners)
         ASSERT_TRUE(app->command(CHURN));
+    probe.stop();
+    figures.shell_probes = probe.probes();
+    figures.shell_slowest_answer_ms = probe.slowest_answer_ms();
+    EXPECT_LT(figures.shell_slowest_answer_ms, (long)(SHELL_ANSWER_LIMIT_MS * time_scale()));
     ASSERT_TRUE(deliver("-quit", "endPlugin "));
     auto exit_code = host().wait_for_exit(SETTLE_MS);
     ASSERT_TRUE(exit_code) << "the host still runs after -quit";

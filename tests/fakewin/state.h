@@ -53,6 +53,12 @@ struct QueuedEvent {
     DWORD thread;
 };
 
+struct Timer {
+    TIMERPROC callback;
+    UINT interval_ms;
+    DWORD due_ms;
+};
+
 struct ClassEntry {
     WNDPROC proc;
     HINSTANCE instance;
@@ -80,6 +86,16 @@ struct State {
     int enumeration_trigger = -1;
     void (*enumeration_action)() = nullptr;
 
+    std::map<std::pair<HWND, UINT_PTR>, Timer> timers;   // timers.cpp
+    DWORD clock_ms = 0;
+    DWORD next_thread_timer = 0x7000;
+    DWORD waited_ms = 0;   // the shell's thread, on other threads
+    HWND wait_trigger = nullptr;
+    int waits_to_skip = 0;
+    bool before_style_lands = false;
+    int plugin_loads = 0;   // LoadLibraryA of the plug-in by itself
+    void (*wait_action)() = nullptr;
+
     POINT pointer = {0, 0};
     HWND under_pointer = nullptr;
 
@@ -103,5 +119,8 @@ std::string fold_key(std::string key);   // upper-cased: compared without regard
 
 // WS_VISIBLE, kept apart in Window::visible.
 const LONG WS_VISIBLE_BIT = 0x10000000L;
+// The shell's thread waits on window's thread now (timers.cpp): in an answer check, or in a
+// style change before or after the owner has made it.
+void waiting_on(HWND window, bool style_landed);
 
 }  // namespace fake

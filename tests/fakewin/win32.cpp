@@ -200,6 +200,10 @@ LONG SetWindowLongA(HWND handle, int index, LONG value)
     Window *window = find_window(handle);
     if (!window || index != GWL_EXSTYLE)
         return 0;
+    waiting_on(handle, false);
+    window = find_window(handle);
+    if (!window)
+        return 0;
     ++window->style_writes;
     LONG old = window->ex_style;
     window->ex_style = value;
@@ -208,6 +212,7 @@ LONG SetWindowLongA(HWND handle, int index, LONG value)
         window->attributes_set = false;
         window->key = window->alpha = window->flags = 0;
     }
+    waiting_on(handle, true);
     return old;
 }
 
@@ -283,12 +288,15 @@ LRESULT SendMessageA(HWND handle, UINT message, WPARAM wparam, LPARAM lparam)
     return window->proc(handle, message, wparam, lparam);
 }
 
-LRESULT SendMessageTimeoutA(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT, UINT,
-                            PDWORD_PTR result)
+LRESULT SendMessageTimeoutA(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT,
+                            UINT timeout_ms, PDWORD_PTR result)
 {
     Window *window = find_window(handle);
+    if (window && window->hung)
+        state().waited_ms += timeout_ms;
     if (!window || window->hung)
         return 0;
+    waiting_on(handle, true);
     LRESULT answer = SendMessageA(handle, message, wparam, lparam);
     if (result)
         *result = (DWORD_PTR)answer;

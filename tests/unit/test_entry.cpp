@@ -47,10 +47,10 @@ TEST_F(Plugin, StartsRegisteredWithTheEffectOnAndEndsWithEveryWindowRestored)
     EXPECT_EQ(fake::active_hooks().size(), 3u);
     EXPECT_TRUE(fake::message_boxes().empty());
 
-    // Hung while the effect goes off, so it keeps its level and its record...
+    // Hung while the effect goes off, so it is only made opaque and keeps its record...
     fake::set_hung(notepad, true);
     fake::broadcast("@LumivaneTog");
-    EXPECT_TRUE(has_alpha(notepad, 150));
+    EXPECT_TRUE(has_alpha(notepad, 255));
     // ...and quitting gives it back, even with the effect already off.
     fake::set_hung(notepad, false);
     endPlugin(fake::plugin_module());

@@ -1,6 +1,8 @@
 // The switch, the passes it runs, and the rules brought to life by window events.
 #include <algorithm>
 
+#include "../../plugin/exports.h"
+#include "../../plugin/waiting_windows.h"
 #include "desktop_fixture.h"
 
 using Events = Desktop;
@@ -49,13 +51,13 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     EXPECT_TRUE(has_alpha(hidden, 30));   // never changed, so never given anything back
 
     // On again: hooks anew and the ALWAYS pass again; off twice restores twice: a window
-    // hung through the first keeps its level until the second.
+    // hung through the first is only made opaque until the second.
     turn_on();
     EXPECT_EQ(fake::active_hooks().size(), 3u);
     EXPECT_TRUE(has_alpha(shown, 100));
     fake::set_hung(shown, true);
     turn_off();
-    EXPECT_TRUE(has_alpha(shown, 100));
+    EXPECT_TRUE(has_alpha(shown, 255));
     fake::set_hung(shown, false);
     turn_off();
     EXPECT_TRUE(is_plain(shown));
@@ -247,4 +249,189 @@ TEST_F(Events, EventsStillQueuedWhenTheHooksGoChangeNothing)
     turn_off();
     fake::deliver_queued_events();
     EXPECT_TRUE(is_plain(after));
+}
+
+// A window whose thread is busy when its rule applies: the shell waits on it once, at most
+// the answer timeout, and it gets its look once its thread answers, as decided then.
+TEST_F(Events, ABusyWindowGetsItsLookOnceItAnswersAndTheShellWaitsOnItOnce)
+{
+    enum Step { CREATE, FOREGROUND_OTHER, MOVE_START, MOVE_END, TOGGLE, EXCLUDE };
+    struct Case {
+        const char *what;
+        const char *rule;
+        std::vector<Step> while_busy;
+        BYTE level_then;   // once it answers; 255: as it was
+    } cases[] = {
+        {"ALWAYS, created", "always", {CREATE}, 120},
+        {"FOCUS, another window forward", "focus", {FOREGROUND_OTHER, FOREGROUND_OTHER}, 120},
+        {"MOVING, still moved", "moving", {MOVE_START}, 120},
+        {"MOVING, the move over before it answers", "moving", {MOVE_START, MOVE_END}, 255},
+        {"ALWAYS, the effect off meanwhile", "always", {CREATE, TOGGLE}, 255},
+        {"ALWAYS, excluded meanwhile", "always", {CREATE, EXCLUDE}, 255},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                       full_keys({{"appname0", "slowpoke"}, {"rule0", c.rule}, {"level0", "120"}}));
+        HWND other = app_window("C:\\Apps\\other.exe");
+        ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+        HWND busy = app_window("C:\\Apps\\slowpoke.exe", {.hung = true});
+        for (Step step : c.while_busy) {
+            switch (step) {
+            case CREATE: fake::raise_event(EVENT_OBJECT_CREATE, busy); break;
+            case FOREGROUND_OTHER: fake::raise_event(EVENT_SYSTEM_FOREGROUND, other); break;
+            case MOVE_START: fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, busy); break;
+            case MOVE_END: fake::raise_event(EVENT_SYSTEM_MOVESIZEEND, busy); break;
+            case TOGGLE: fake::broadcast("@LumivaneTog"); break;
+            case EXCLUDE:
+                fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                               full_keys({{"appname0", "slowpoke"}, {"rule0", c.rule},
+                                          {"level0", "120"}, {"exclude0", "slow"}}));
+                fake::reconfigure();
+                break;
+            }
+            fake::pass_time(1000);
+        }
+        EXPECT_TRUE(is_plain(busy));
+        DWORD waited = fake::waited_ms();
+        EXPECT_LE(waited, ANSWER_TIMEOUT_MS + RETRY_TIMEOUT_MS * (1000 / RETRY_INTERVAL_MS) *
+                                             c.while_busy.size());
+
+        fake::set_hung(busy, false);
+        fake::pass_time(RETRY_INTERVAL_MS);
+        if (c.level_then == 255) {
+            EXPECT_EQ(writes(busy), 0);
+        } else {
+            EXPECT_TRUE(has_alpha(busy, c.level_then));
+        }
+        EXPECT_EQ(fake::running_timers(), 0);   // nothing waits any more
+        endPlugin(fake::plugin_module());
+        EXPECT_TRUE(is_plain(busy));
+    }
+}
+
+// Windows that never answer or go while they wait cost a bounded amount, and nothing of the
+// plug-in runs after endPlugin.
+TEST_F(Events, WaitingWindowsAreBoundedForgottenWhenGoneAndNeverOutliveTheEnd)
+{
+    use_settings({{"global", "always"}, {"globallevel", "90"}});
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    // More windows that never answer than there is room for.
+    std::vector<HWND> hung;
+    for (int i = 0; i < WAITING_SLOTS + 4; ++i) {
+        hung.push_back(app_window("C:\\Apps\\stuck.exe", {.hung = true}));
+        fake::raise_event(EVENT_OBJECT_CREATE, hung.back());
+    }
+    fake::pass_time(10 * RETRY_INTERVAL_MS);
+    // The busy window that came last still gets its level once it answers.
+    HWND busy = app_window("C:\\Apps\\slowpoke.exe", {.hung = true});
+    fake::raise_event(EVENT_OBJECT_CREATE, busy);
+    fake::set_hung(busy, false);
+    DWORD waited = fake::waited_ms();
+    fake::pass_time(RETRY_INTERVAL_MS);
+    EXPECT_TRUE(has_alpha(busy, 90));
+    // Each retry costs at most one short wait per waiting window.
+    EXPECT_LE(fake::waited_ms() - waited, (DWORD)(WAITING_SLOTS * RETRY_TIMEOUT_MS));
+
+    // Windows that go while they wait cost nothing later: no timer, no wait.
+    for (HWND w : hung)
+        fake::destroy_window(w);
+    fake::pass_time(RETRY_INTERVAL_MS);
+    waited = fake::waited_ms();
+    fake::pass_time(60000);
+    EXPECT_EQ(fake::waited_ms(), waited);
+    EXPECT_EQ(fake::running_timers(), 0);
+
+    // endPlugin while windows wait: one for its level, one translucent that cannot be given
+    // back yet and is made opaque. Nothing changes them after the end, answer as they may.
+    HWND late = app_window("C:\\Apps\\late.exe", {.hung = true});
+    fake::raise_event(EVENT_OBJECT_CREATE, late);
+    fake::set_hung(busy, true);
+    endPlugin(fake::plugin_module());
+    EXPECT_EQ(fake::running_timers(), 0);
+    EXPECT_TRUE(has_alpha(busy, 255));
+    EXPECT_EQ(fake::window(busy).properties, 1);   // its record, for a later run
+    fake::set_hung(late, false);
+    fake::set_hung(busy, false);
+    int before = writes(late) + writes(busy);
+    fake::pass_time(60000);
+    EXPECT_EQ(writes(late) + writes(busy), before);
+    EXPECT_TRUE(is_plain(late));
+
+    // A later run gives it back.
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    fake::broadcast("@LumivaneTog");
+    EXPECT_TRUE(is_plain(busy));
+    endPlugin(fake::plugin_module());
+}
+
+// While the shell's thread waits on another thread it handles the messages sent to it, so a
+// toggle, a reconfigure or shut-down may run inside Lumivane's own answer check or style
+// change. The window then ends as the switch and settings say once all is done, never
+// half-changed (layered without attributes) or changed behind the switch.
+TEST_F(Events, WorkRunInsideAWaitOnAWindowLeavesItAsDecidedAfterwards)
+{
+    enum Wait { ANSWER_CHECK, STYLE_CHANGE, BEFORE_STYLE_LANDS };
+    struct Case {
+        const char *what;
+        Wait wait;
+        void (*action)();
+        BYTE level;   // in the end; 255: as it was, with no record
+    } cases[] = {
+        {"toggle inside the answer check", ANSWER_CHECK, [] { fake::broadcast("@LumivaneTog"); }, 255},
+        {"toggle inside the style change", STYLE_CHANGE, [] { fake::broadcast("@LumivaneTog"); }, 255},
+        {"reconfigure inside the style change", STYLE_CHANGE,
+         [] {
+             fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                            full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "60"}}));
+             fake::reconfigure();
+         },
+         60},
+        {"quit inside the style change", STYLE_CHANGE, [] { endPlugin(fake::plugin_module()); }, 255},
+        {"toggle inside the style change, before it lands", BEFORE_STYLE_LANDS,
+         [] { fake::broadcast("@LumivaneTog"); }, 255},
+        {"quit inside the style change, before it lands", BEFORE_STYLE_LANDS,
+         [] { endPlugin(fake::plugin_module()); }, 255},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                       full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}}));
+        ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+        HWND window = app_window("C:\\Apps\\fader.exe");
+        fake::during_wait_on(window, c.wait == STYLE_CHANGE ? 1 : 0, c.action,
+                             c.wait == BEFORE_STYLE_LANDS);
+        fake::raise_event(EVENT_OBJECT_CREATE, window);
+        fake::pass_time(RETRY_INTERVAL_MS);
+        if (c.level == 255) {
+            EXPECT_TRUE(is_plain(window));
+            EXPECT_EQ(fake::window(window).properties, 0);
+        } else {
+            EXPECT_TRUE(has_alpha(window, c.level));
+        }
+        // Ended inside a wait, the plug-in keeps its library loaded for the wait to return to.
+        bool ended = fake::windows_of_class("Lumivane").empty();
+        EXPECT_EQ(fake::plugin_self_loads(), ended ? 1 : 0);
+        if (!ended)
+            endPlugin(fake::plugin_module());
+        EXPECT_TRUE(is_plain(window));
+        EXPECT_EQ(fake::plugin_self_loads(), ended ? 1 : 0);
+    }
+
+    // Another window's event inside the wait leaves this window's change as it was: it has
+    // its level at once, not at the next retry.
+    SetUp();
+    fake::set_file(PLUGIN_DIR + "Lumivane.rc",
+                   full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}}));
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    static HWND other;
+    HWND window = app_window("C:\\Apps\\fader.exe");
+    other = app_window("C:\\Apps\\fader.exe");
+    fake::during_wait_on(window, 1, [] { fake::raise_event(EVENT_OBJECT_CREATE, other); });
+    fake::raise_event(EVENT_OBJECT_CREATE, window);
+    EXPECT_TRUE(has_alpha(window, 120));
+    EXPECT_TRUE(has_alpha(other, 120));
+    endPlugin(fake::plugin_module());
 }

@@ -87,6 +87,21 @@ void queue_event(DWORD event, HWND window, DWORD from_thread = 0);
 void deliver_queued_events();
 std::vector<Hook> active_hooks();
 
+// Time on the shell's thread (timers.cpp): lets milliseconds pass, delivering each timer
+// whenever it falls due as the message loop would; the timers set and not yet killed (a
+// window's timers go with it); and how long the shell's thread has waited, in all, for
+// other threads to answer (a message to a hung window waits its whole timeout).
+void pass_time(DWORD milliseconds);
+// Runs action once, inside the shell's n-th wait (0-based) from now on window's thread (an
+// answer check, or a style change once the owner has made it), as Windows hands the waiting
+// thread the messages sent to it meanwhile. before_style_lands: inside the n-th style
+// change instead, before the owner has made it.
+void during_wait_on(HWND window, int n, void (*action)(), bool before_style_lands = false);
+int running_timers();
+// How often the plug-in has loaded its own library (LoadLibraryA), which keeps it loaded.
+int plugin_self_loads();
+DWORD waited_ms();
+
 // Settings files seen by ReadString/ReadInt/FileExists: key -> value, keys with colon.
 void set_file(const std::string &path, const std::map<std::string, std::string> &keys);
 void remove_file(const std::string &path);

@@ -43,6 +43,7 @@ typedef LONG_PTR (*FARPROC)(void);
 typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
 typedef void (*WINEVENTPROC)(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
+typedef void (*TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
 typedef struct tagPOINT {
     LONG x;
@@ -91,6 +92,8 @@ typedef struct _OSVERSIONINFOA {
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_CLOSE 0x0010
+#define WM_TIMER 0x0113
+#define SMTO_BLOCK 0x0001
 #define SMTO_ABORTIFHUNG 0x0002
 #define GA_ROOT 2
 
@@ -120,6 +123,7 @@ HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD process_id);
 BOOL CloseHandle(HANDLE handle);
 HMODULE GetModuleHandleA(LPCSTR module_name);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+HMODULE LoadLibraryA(LPCSTR path);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL GetVersionExA(OSVERSIONINFOA *info);
 ATOM GlobalAddAtomA(LPCSTR name);
@@ -142,6 +146,8 @@ HWINEVENTHOOK SetWinEventHook(DWORD event_min, DWORD event_max, HMODULE module,
                               WINEVENTPROC callback, DWORD process_id, DWORD thread_id,
                               DWORD flags);
 BOOL UnhookWinEvent(HWINEVENTHOOK hook);
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT interval_ms, TIMERPROC callback);
+BOOL KillTimer(HWND window, UINT_PTR id);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 ATOM RegisterClassA(const WNDCLASSA *window_class);
 BOOL UnregisterClassA(LPCSTR class_name, HINSTANCE instance);

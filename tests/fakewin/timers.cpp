@@ -1,0 +1,103 @@
+// Timers and the time the shell's thread spends: SetTimer, KillTimer and the control side.
+#include <vector>
+
+#include "state.h"
+
+namespace fake {
+
+// A window's timers die with it, as in Windows; thread timers (no window) live on.
+static bool alive(const std::pair<HWND, UINT_PTR> &key)
+{
+    return !key.first || find_window(key.first);
+}
+
+static void forget_dead_timers()
+{
+    auto &timers = state().timers;
+    for (auto it = timers.begin(); it != timers.end();)
+        it = alive(it->first) ? std::next(it) : timers.erase(it);
+}
+
+void pass_time(DWORD milliseconds)
+{
+    State &s = state();
+    DWORD end = s.clock_ms + milliseconds;
+    for (;;) {
+        forget_dead_timers();
+        // The next timer due, no later than end.
+        auto next = s.timers.end();
+        for (auto it = s.timers.begin(); it != s.timers.end(); ++it) {
+            if (it->second.due_ms <= end && (next == s.timers.end() || it->second.due_ms < next->second.due_ms))
+                next = it;
+        }
+        if (next == s.timers.end())
+            break;
+        auto key = next->first;
+        Timer timer = next->second;
+        s.clock_ms = std::max(s.clock_ms, timer.due_ms);
+        next->second.due_ms = s.clock_ms + timer.interval_ms;
+        if (timer.callback) {
+            timer.callback(key.first, WM_TIMER, key.second, s.clock_ms);
+        } else if (Window *window = find_window(key.first)) {
+            if (window->proc)
+                window->proc(key.first, WM_TIMER, key.second, 0);
+        }
+    }
+    s.clock_ms = end;
+}
+
+int running_timers()
+{
+    forget_dead_timers();
+    return (int)state().timers.size();
+}
+
+DWORD waited_ms() { return state().waited_ms; }
+
+int plugin_self_loads() { return state().plugin_loads; }
+
+void during_wait_on(HWND window, int n, void (*action)(), bool before_style_lands)
+{
+    state().wait_trigger = window;
+    state().waits_to_skip = n;
+    state().before_style_lands = before_style_lands;
+    state().wait_action = action;
+}
+
+void waiting_on(HWND window, bool style_landed)
+{
+    State &s = state();
+    if (s.wait_action && window == s.wait_trigger && style_landed != s.before_style_lands &&
+        s.waits_to_skip-- == 0) {
+        void (*action)() = s.wait_action;
+        s.wait_action = nullptr;
+        action();
+    }
+}
+
+}  // namespace fake
+
+using namespace fake;
+
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT interval_ms, TIMERPROC callback)
+{
+    if (window && !find_window(window))
+        return 0;
+    if (!window)
+        id = state().next_thread_timer++;
+    state().timers[{window, id}] = {callback, interval_ms, state().clock_ms + interval_ms};
+    return window ? 1 : id;
+}
+
+BOOL KillTimer(HWND window, UINT_PTR id)
+{
+    return state().timers.erase({window, id}) ? TRUE : FALSE;
+}
+
+HMODULE LoadLibraryA(LPCSTR path)
+{
+    if (!path || state().plugin_path != path)
+        return nullptr;
+    ++state().plugin_loads;
+    return plugin_module();
+}
