@@ -4,7 +4,7 @@
 
 #include "../common/matching.h"
 #include "passes.h"
-#include "settings.h"
+#include "../common/settings.h"
 #include "waiting_windows.h"
 #include "window_look.h"
 
