@@ -15,17 +15,14 @@
 # window under the pointer. Exits non-zero, naming the step, when a window looks otherwise.
 set -euo pipefail
 . "$(dirname "$0")/lib/runner.sh"
-root=$LUMIVANE_ROOT
-cd "$root"
-out=$root/demo-out
-run=$out/run
+root=$LUMIVANE_ROOT && cd "$LUMIVANE_ROOT"
+out=$root/demo-out run=$root/demo-out/run
 SETTLE_MS=10000
 # Where the staged programs live, as Windows sees it. A short path: the plug-in matches
 # names within the first 49 characters of an executable's path.
 STAGE='C:\lumivane-demo'
 
-own_display=1
-arch=
+own_display=1 arch=
 usage() { echo "demo: $1" >&2; exit 2; }
 while [ $# -gt 0 ]; do
   case $1 in
@@ -35,18 +32,15 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
-if [ -n "$arch" ]; then
-  :
-elif x86_runs_here; then
+if [ -z "$arch" ] && x86_runs_here; then
   arch=x86 && echo "== running the x86 build, the main deliverable"
-else
+elif [ -z "$arch" ]; then
   arch=x64 && echo "== running the x64 build: 32-bit code does not run here ($why_no_x86), so the" \
     "x86 build cannot run under Wine here (scripts/demo.sh --arch x86 to try anyway)"
 fi
 preset=$(preset_of $arch)
 build=${LUMIVANE_BUILD_DIR:-$root/build/$preset}
-session=$build/demo-wine
-stage=$session/prefix/drive_c/lumivane-demo
+session=$build/demo-wine stage=$build/demo-wine/prefix/drive_c/lumivane-demo
 
 source demo/rules_model.sh
 

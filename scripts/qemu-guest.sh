@@ -138,8 +138,7 @@ run=$(mktemp -d "${TMPDIR:-/tmp}/lumivane-guest.XXXXXX")
 console=${LUMIVANE_GUEST_CONSOLE:-$run/console.log}
 qemu_job=
 trap '[ -z "$qemu_job" ] || kill "$qemu_job" 2>/dev/null; rm -rf "$run"' EXIT
-mkdir "$run/request"
-write_request "$run/request" "$@"
+mkdir "$run/request" && write_request "$run/request" "$@"
 
 # QEMU writes the two serial ports into fifos; cat copies them to this script's stdout and stderr.
 mkfifo "$run/stdout" "$run/stderr"

@@ -76,15 +76,15 @@ stop_group() {
 #   session_keep DIR PID         another process for session_stop to end
 #   session_stop DIR             ends it all, the Windows programs first
 session_start() {
-  local dir=$1 screen=${2:-1280x1024x24} state=$1/session prefix=$1/prefix
+  local dir=$1 screen=${2:-1280x1024x24} state=$1/session prefix=$1/prefix started=$SECONDS
   ! is_running "$(cat "$state/wineserver64.pid" 2>/dev/null)" wineserver64 ||
     { echo "wine-session: a session is already running in $dir" >&2; return 1; }
   session_stop "$dir"
-  # A prefix made before 32-bit Wine was installed has an empty syswow64, where no 32-bit
-  # program starts ("could not load kernel32.dll").
-  if [ -d /usr/lib/wine/i386-windows ] && [ -d "$prefix/drive_c/windows" ] &&
-    [ ! -e "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
-    echo "wine-session: $prefix predates 32-bit Wine; making it anew" >&2 && rm -rf "$prefix"
+  # A prefix made before 32-bit Wine was installed, or where 32-bit code does not run, has an
+  # empty syswow64, where no 32-bit program starts ("could not load kernel32.dll").
+  if [ -d "$prefix/drive_c" ] && [ ! -e "$prefix/drive_c/windows/syswow64/kernel32.dll" ] &&
+    [ -d /usr/lib/i386-linux-gnu/wine ] && "$LUMIVANE_ROOT/scripts/can-run-x86.sh"; then
+    echo "wine-session: $prefix has no 32-bit DLLs; making it anew" >&2 && rm -rf "$prefix"
   fi
   mkdir -p "$state" "$prefix"
   if [ "$screen" != none ]; then
@@ -101,6 +101,13 @@ session_start() {
   fi
   export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LUMIVANE_WINE_SESSION=1 \
     LUMIVANE_WINE_LOG=$state/loader.log
+  # The first program in a new prefix waits at most five minutes for wineboot to make it, the
+  # 32-bit DLLs last; emulated, that takes longer. The server it started ends after the last
+  # program of that start, and then the prefix is complete.
+  if [ ! -f "$prefix/system.reg" ]; then
+    "$WINE" wineboot >"$state/new-prefix.log" 2>&1 9>&-
+    "$WINESERVER" -w && echo "wine-session: made the prefix $prefix in $((SECONDS - started)) s" >&2
+  fi
   # -f: its own id is known; -p: alive between programs, which then start in well under a second.
   "$WINESERVER" -f -p >"$state/wineserver.log" 2>&1 9>&- &
   echo $! >"$state/wineserver64.pid"
