@@ -157,11 +157,6 @@ bool rc_scan_file(const char *path, const char *only_key, RcLineFn line_found, v
     return read_well;
 }
 
-static char fold_char(char c)
-{
-    return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
-}
-
 bool rc_same_key(const char *a, const char *b)
 {
     for (; *a && fold_char(*a) == fold_char(*b); ++a, ++b) {

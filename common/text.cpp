@@ -2,12 +2,15 @@
 
 #include <string.h>
 
+char fold_char(char c)
+{
+    return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
+}
+
 void fold(char *text)
 {
-    for (; *text; ++text) {
-        if (*text >= 'a' && *text <= 'z')
-            *text = (char)(*text - 'a' + 'A');
-    }
+    for (; *text; ++text)
+        *text = fold_char(*text);
 }
 
 void copy_cut(char *dest, const char *source, size_t size)

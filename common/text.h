@@ -2,8 +2,10 @@
 #pragma once
 #include <stddef.h>
 
-// Upper-cases the ASCII letters a-z in place; every other byte, 0x80 and up included,
-// is left as it is, whatever the code page.
+// Upper-cases the ASCII letters a-z; every other byte, 0x80 and up included, is left as it
+// is, whatever the code page.
+char fold_char(char c);
+// fold_char on each character, in place.
 void fold(char *text);
 
 // Copies at most size - 1 characters of source into a buffer of size bytes and terminates it.

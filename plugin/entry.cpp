@@ -79,9 +79,8 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
     }
 }
 
-// A shell frees a library whose start-up failed without calling endPlugin; a window left
-// registered, or a class left behind, would point into unloaded code.
-static int fail_start(void)
+// The timer goes with the window, so no window waits from here on.
+static void remove_plugin_window(void)
 {
     stop_waiting();
     if (s_plugin_window) {
@@ -92,6 +91,13 @@ static int fail_start(void)
         UnregisterClassA(CLASS_NAME, s_instance);
         s_class_registered = false;
     }
+}
+
+// A shell frees a library whose start-up failed without calling endPlugin; a window left
+// registered, or a class left behind, would point into unloaded code.
+static int fail_start(void)
+{
+    remove_plugin_window();
     return 1;
 }
 
@@ -155,17 +161,10 @@ extern "C" void endPlugin(HINSTANCE module)
 {
     if (waits_under_way())
         stay_loaded(module);
-    // No window waits from here on: the timer goes with the window, and windows that do not
-    // answer the restore pass are left opaque, to be given back by a later run.
     ++g_shell_calls;
-    stop_waiting();
-    if (s_plugin_window) {
-        DestroyWindow(s_plugin_window);
-        s_plugin_window = NULL;
-    }
-    UnregisterClassA(CLASS_NAME, module);
-    s_class_registered = false;
-    // Restores every window, even when the user had switched the effect off already.
+    remove_plugin_window();
+    // Restores every window, even when the user had switched the effect off already. Windows
+    // that do not answer are left opaque, to be given back by a later run.
     if (s_supported)
         turn_off();
 }

@@ -66,9 +66,7 @@ static bool window_answers(HWND window)
         return false;
     Wait wait;
     begin_wait(&wait, window);
-    DWORD_PTR result = 0;
-    bool answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
-                                        ANSWER_TIMEOUT_MS, &result) != 0;
+    bool answered = answers_in_time(window);
     if (end_wait(&wait))
         return false;
     if (!answered)
@@ -85,37 +83,9 @@ static bool change_style(HWND window, LONG ex_style)
     return !end_wait(&wait);
 }
 
-// A window's layered state as it is now.
-struct Look {
-    LONG ex_style;
-    bool layered;
-    bool has_key;   // a colour key of its own, black included
-    COLORREF key;
-    BYTE alpha;
-    DWORD flags;
-};
-
-// False for a layered window whose attributes can't be read: it draws itself with per-pixel
-// alpha (UpdateLayeredWindow), or its owner, or Lumivane, has not set it up yet. Setting
-// attributes would stop its drawing, clearing the style would make it vanish, so it is left
-// alone, unless Lumivane made it layered (see cut_short).
-static bool read_look(HWND window, LayeredQueryFn query, Look *look)
-{
-    look->ex_style = GetWindowLongA(window, GWL_EXSTYLE);
-    look->layered = (look->ex_style & WS_EX_LAYERED) != 0;
-    look->key = 0;
-    look->alpha = 0;
-    look->flags = 0;
-    if (query && look->layered && !query(window, &look->key, &look->alpha, &look->flags))
-        return false;
-    // A stored key whose flag is off is none.
-    look->has_key = (look->flags & LWA_COLORKEY) != 0;
-    return true;
-}
-
-// True for a window read_look failed on that was not layered before Lumivane made it so:
-// Lumivane's own change, cut short between the style and the attributes when the shell ran
-// other work of the plug-in inside the style change. It counts as layered with no
+// A window read_look fails on is left alone, unless it was not layered before Lumivane made
+// it so: Lumivane's own change, cut short between the style and the attributes when the
+// shell ran other work of the plug-in inside the style change. It counts as layered with no
 // attributes, so that it can be given its level or given back.
 static bool cut_short(const WindowRecord *record, Look *look)
 {

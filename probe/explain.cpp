@@ -88,26 +88,6 @@ static bool print_outcome(const Decision *decision)
     return true;
 }
 
-// A window that draws itself with per-pixel alpha is layered without attributes to read,
-// the test the plug-in makes before it changes a window.
-static bool draws_per_pixel(HWND window)
-{
-    LayeredQueryFn query = layered_query();
-    COLORREF key;
-    BYTE alpha;
-    DWORD flags;
-    return query && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED) &&
-           !query(window, &key, &alpha, &flags);
-}
-
-// The plug-in's own check: a window whose thread does not answer within its time.
-static bool answers(HWND window)
-{
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_TIMEOUT_MS,
-                               &result) != 0;
-}
-
 Explanation explain_path(const char *folded_path)
 {
     Explanation why;
@@ -135,9 +115,10 @@ void print_explanation(HWND under_pointer)
     Explanation why = explain_path(path);
     print_deciding_lines(path, &why);
     if (print_outcome(&why.decision)) {
-        if (draws_per_pixel(window))
+        Look look;
+        if (!read_look(window, layered_query(), &look))
             printf("Cannot act: the window draws its own per-pixel translucency\n");
-        if (!answers(window))
+        if (!answers_in_time(window))
             printf("Cannot act: its program answers no messages\n");
     }
     if (path[0] == '\0')
