@@ -66,7 +66,7 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
         load_settings(s_instance);
         return 0;
     case WM_TIMER:
-        retry_waiting_windows();
+        retry_waiting_windows(decide_again);
         return 0;
     case BB_BROADCAST: {
         const char *command = (const char *)lparam;

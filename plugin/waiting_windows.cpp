@@ -1,7 +1,5 @@
 #include "waiting_windows.h"
 
-#include "events.h"
-
 enum { RETRY_TIMER_ID = 1 };
 
 unsigned g_shell_calls;
@@ -79,7 +77,7 @@ static bool contains(const DWORD *threads, int count, DWORD thread)
     return false;
 }
 
-void retry_waiting_windows(void)
+void retry_waiting_windows(void (*decide)(HWND window))
 {
     // A thread found busy is not asked again in this tick for another of its windows.
     DWORD busy[WAITING_SLOTS];
@@ -109,5 +107,5 @@ void retry_waiting_windows(void)
     }
     // Deciding may wait on a window again, and the shell may end the plug-in meanwhile.
     for (int i = 0; i < answered_count && s_timer_window; ++i)
-        decide_again(answered[i]);
+        decide(answered[i]);
 }

@@ -31,5 +31,5 @@ bool wait_for_answer(HWND window);
 bool is_waiting(HWND window);
 
 // The timer's tick: each waiting window that is gone is forgotten; each that answers now is
-// forgotten and decided again.
-void retry_waiting_windows(void);
+// forgotten and handed to decide.
+void retry_waiting_windows(void (*decide)(HWND window));
