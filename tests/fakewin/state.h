@@ -111,10 +111,13 @@ void reset_state();
 Window *find_window(HWND window);
 void log_call(const std::string &call);
 DWORD new_id();
-// A top-level window goes on top of the z-order; a child window is reached only through
-// its parent.
-HWND new_window(DWORD process, DWORD thread, bool visible, LONG style, LONG ex_style,
-                HWND parent = nullptr);
+// A window of process and thread as options say. A top-level window goes on top of the
+// z-order; a child window (WS_CHILD) of parent is reached only through its parent.
+HWND new_window(DWORD process, DWORD thread, const WindowOptions &options, HWND parent = nullptr);
+// Layered attributes, as SetLayeredWindowAttributes sets them.
+void set_attributes(Window &window, COLORREF key, BYTE alpha, DWORD flags);
+// The process an open handle stands for; null when there is none.
+Process *process_of(HANDLE handle);
 std::string fold_key(std::string key);   // upper-cased: compared without regard to case
 
 // WS_VISIBLE, kept apart in Window::visible.

@@ -1,5 +1,5 @@
 // Timers and the time the shell's thread spends: SetTimer, KillTimer and the control side.
-#include <vector>
+#include <algorithm>
 
 #include "state.h"
 
@@ -24,13 +24,11 @@ void pass_time(DWORD milliseconds)
     DWORD end = s.clock_ms + milliseconds;
     for (;;) {
         forget_dead_timers();
-        // The next timer due, no later than end.
-        auto next = s.timers.end();
-        for (auto it = s.timers.begin(); it != s.timers.end(); ++it) {
-            if (it->second.due_ms <= end && (next == s.timers.end() || it->second.due_ms < next->second.due_ms))
-                next = it;
-        }
-        if (next == s.timers.end())
+        // The next timer due, if it falls due no later than end.
+        auto next = std::min_element(s.timers.begin(), s.timers.end(), [](auto &a, auto &b) {
+            return a.second.due_ms < b.second.due_ms;
+        });
+        if (next == s.timers.end() || next->second.due_ms > end)
             break;
         auto key = next->first;
         Timer timer = next->second;

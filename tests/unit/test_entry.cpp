@@ -9,8 +9,7 @@ protected:
     void SetUp() override
     {
         Desktop::SetUp();
-        fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                       full_keys({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "150"}}));
+        write_settings(entry0("notepad", "always", "150"));
         notepad = app_window("C:\\Windows\\notepad.exe");
     }
 
@@ -82,8 +81,7 @@ TEST_F(Plugin, ToggleCommandMustMatchExactly)
 TEST_F(Plugin, ReconfigureChangesNoWindowAtOnceButTheNextOne)
 {
     ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
-    fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                   full_keys({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "60"}}));
+    write_settings(entry0("notepad", "always", "60"));
     fake::reconfigure();
     EXPECT_TRUE(has_alpha(notepad, 150));
     HWND second = app_window("C:\\Windows\\notepad.exe");

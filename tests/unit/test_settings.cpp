@@ -20,7 +20,7 @@ TEST_F(Settings, SearchOrderPluginDirectoryThenShellDirectoryFirstNameFirst)
         fake::reset();
         // Each file names itself through its global level, so the level read shows which won.
         for (size_t i = 0; i < c.present.size(); ++i)
-            fake::set_file(c.present[i], full_keys({{"globallevel", std::to_string(100 + i)}}));
+            write_settings({{"globallevel", std::to_string(100 + i)}}, c.present[i]);
         load_settings(fake::plugin_module());
         EXPECT_EQ(g_settings.path, c.chosen);
         int expected = 255;
@@ -123,8 +123,8 @@ TEST_F(Settings, PluginPathNearTheBufferSizeNeverOverflows)
         fake::reset();
         fake::set_plugin_path(c.plugin);
         if (!c.file.empty())
-            fake::set_file(c.file, full_keys({{"globallevel", std::to_string(c.level)}}));
-        fake::set_file(dir + "Lumivane.rc", full_keys({{"globallevel", "99"}}));
+            write_settings({{"globallevel", std::to_string(c.level)}}, c.file);
+        write_settings({{"globallevel", "99"}}, dir + "Lumivane.rc");
         load_settings(fake::plugin_module());
         EXPECT_EQ(g_settings.path, c.file);
         EXPECT_EQ(g_settings.global_level, c.level);

@@ -36,7 +36,6 @@ struct WindowState {
     COLORREF key = 0;
     BYTE alpha = 0;
     DWORD flags = 0;
-    LONG style = 0;                // as GetWindowLongA(GWL_STYLE) answers
     int style_writes = 0;          // SetWindowLongA(GWL_EXSTYLE) calls that reached it
     int attribute_writes = 0;      // SetLayeredWindowAttributes calls that reached it
     int properties = 0;            // entries in its property list
