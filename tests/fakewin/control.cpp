@@ -105,9 +105,9 @@ static std::vector<QueuedEvent> deliveries(DWORD event, HWND handle, DWORD from_
     std::vector<QueuedEvent> found;
     for (auto &entry : state().hooks) {
         const HookEntry &hook = entry.second;
-        if (event < hook.hook.event_min || event > hook.hook.event_max)
+        if (event < hook.event_min || event > hook.event_max)
             continue;
-        if ((hook.hook.flags & WINEVENT_SKIPOWNTHREAD) && from_thread == hook.installer_thread)
+        if ((hook.flags & WINEVENT_SKIPOWNTHREAD) && from_thread == hook.installer_thread)
             continue;
         found.push_back({hook.callback, event, handle, object_id, child_id, from_thread});
     }
@@ -138,13 +138,7 @@ void deliver_queued_events()
     deliver(events);
 }
 
-std::vector<Hook> active_hooks()
-{
-    std::vector<Hook> hooks;
-    for (auto &entry : state().hooks)
-        hooks.push_back(entry.second.hook);
-    return hooks;
-}
+int active_hooks() { return (int)state().hooks.size(); }
 
 void set_version(DWORD platform, DWORD major, DWORD minor)
 {
@@ -209,11 +203,6 @@ void set_pointer(LONG x, LONG y, HWND under)
 }
 
 std::vector<HWND> registered_windows(UINT message) { return state().registrations[message]; }
-
-LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    return SendMessageA(window, message, wparam, lparam);
-}
 
 void broadcast(const char *command)
 {

@@ -29,15 +29,12 @@ HWND new_window(DWORD process, DWORD thread, const WindowOptions &options, HWND 
 {
     HWND handle = (HWND)(uintptr_t)new_id();
     Window &window = state().windows[handle];
+    static_cast<WindowOptions &>(window) = options;
     window.process = process;
     window.thread = thread;
-    window.visible = options.visible;
     window.style = (options.style | (parent ? WS_CHILD : 0)) & ~WS_VISIBLE_BIT;
-    window.ex_style = options.ex_style;
     window.parent = parent;
     window.owner = parent ? nullptr : options.owner;
-    window.hung = options.hung;
-    window.properties_refused = options.properties_refused;
     if (!parent)
         state().z_order.insert(state().z_order.begin(), handle);
     return handle;

@@ -18,29 +18,25 @@ struct Process {
     int opens = 0;
 };
 
-struct Window {
+// The options it was made with, as changed since (its style without WS_VISIBLE, which
+// visible stands for), and the rest of its state.
+struct Window : WindowOptions {
     DWORD process = 0;
     DWORD thread = 0;
-    bool visible = true;
-    bool hung = false;
-    LONG style = 0;           // without WS_VISIBLE, which visible stands for
-    LONG ex_style = 0;
     HWND parent = nullptr;    // child windows only
-    HWND owner = nullptr;
     bool attributes_set = false;
     COLORREF key = 0;
     BYTE alpha = 0;
     DWORD flags = 0;
     int style_writes = 0;
     int attribute_writes = 0;
-    bool properties_refused = false;
     std::map<ATOM, HANDLE> properties;
     WNDPROC proc = nullptr;   // our own windows (CreateWindowExA) only
     std::string class_name;
 };
 
 struct HookEntry {
-    Hook hook;
+    DWORD event_min, event_max, flags;
     WINEVENTPROC callback;
     DWORD installer_thread;
 };

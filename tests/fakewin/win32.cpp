@@ -295,9 +295,8 @@ LRESULT SendMessageTimeoutA(HWND handle, UINT message, WPARAM wparam, LPARAM lpa
     return 1;
 }
 
-HWINEVENTHOOK SetWinEventHook(DWORD event_min, DWORD event_max, HMODULE module,
-                              WINEVENTPROC callback, DWORD process_id, DWORD thread_id,
-                              DWORD flags)
+HWINEVENTHOOK SetWinEventHook(DWORD event_min, DWORD event_max, HMODULE, WINEVENTPROC callback,
+                              DWORD, DWORD, DWORD flags)
 {
     char call[64];
     std::snprintf(call, sizeof call, "SetWinEventHook(0x%x,0x%x,0x%x)", event_min, event_max, flags);
@@ -305,8 +304,7 @@ HWINEVENTHOOK SetWinEventHook(DWORD event_min, DWORD event_max, HMODULE module,
     if (state().fail_hooks || !callback)
         return nullptr;
     HWINEVENTHOOK handle = (HWINEVENTHOOK)(uintptr_t)new_id();
-    state().hooks[handle] = {{event_min, event_max, process_id, thread_id, flags, module},
-                             callback, GetCurrentThreadId()};
+    state().hooks[handle] = {event_min, event_max, flags, callback, GetCurrentThreadId()};
     return handle;
 }
 

@@ -9,10 +9,8 @@ using Events = Desktop;
 
 static int index_of(const std::vector<std::string> &calls, const std::string &call, int from = 0)
 {
-    for (int i = from; i < (int)calls.size(); ++i)
-        if (calls[i] == call)
-            return i;
-    return -1;
+    auto found = std::find(calls.begin() + from, calls.end(), call);
+    return found == calls.end() ? -1 : (int)(found - calls.begin());
 }
 
 TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
@@ -31,7 +29,7 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     int movesize = index_of(calls, "SetWinEventHook(0xa,0xb,0x1)");
     int pass = index_of(calls, "EnumWindows");
     EXPECT_TRUE(create >= 0 && create < foreground && foreground < movesize && movesize < pass);
-    EXPECT_EQ(fake::active_hooks().size(), 3u);
+    EXPECT_EQ(fake::active_hooks(), 3);
     EXPECT_TRUE(has_alpha(shown, 100));
     EXPECT_TRUE(has_alpha(hidden, 30));   // the ALWAYS pass leaves hidden windows alone
     // The creation event does not look at visibility.
@@ -45,7 +43,7 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     calls = fake::calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "UnhookWinEvent"), 3);
     EXPECT_LT(index_of(calls, "UnhookWinEvent", 2), index_of(calls, "EnumWindows"));
-    EXPECT_TRUE(fake::active_hooks().empty());
+    EXPECT_EQ(fake::active_hooks(), 0);
     EXPECT_TRUE(is_plain(shown));
     EXPECT_TRUE(is_plain(tucked));   // the restore pass reaches hidden windows too
     EXPECT_TRUE(has_alpha(hidden, 30));   // never changed, so never given anything back
@@ -53,7 +51,7 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     // On again: hooks anew and the ALWAYS pass again; off twice restores twice: a window
     // hung through the first is only made opaque until the second.
     turn_on();
-    EXPECT_EQ(fake::active_hooks().size(), 3u);
+    EXPECT_EQ(fake::active_hooks(), 3);
     EXPECT_TRUE(has_alpha(shown, 100));
     fake::set_hung(shown, true);
     turn_off();
@@ -173,7 +171,7 @@ TEST_F(Events, PassesSurviveWindowsAndProcessesVanishingAndHooksThatFail)
     EXPECT_TRUE(has_alpha(last, 80));
     EXPECT_FALSE(fake::window(victim).exists);
     EXPECT_FALSE(fake::window(first).exists);
-    EXPECT_TRUE(fake::active_hooks().empty());
+    EXPECT_EQ(fake::active_hooks(), 0);
     turn_off();   // removing hooks that were never installed fails quietly
     EXPECT_TRUE(is_plain(last));
     EXPECT_EQ(fake::open_handles(), 0);

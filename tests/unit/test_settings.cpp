@@ -1,4 +1,6 @@
 // Finding and reading Lumivane.rc.
+#include <algorithm>
+
 #include "desktop_fixture.h"
 
 using Settings = Desktop;
@@ -23,10 +25,8 @@ TEST_F(Settings, SearchOrderPluginDirectoryThenShellDirectoryFirstNameFirst)
             write_settings({{"globallevel", std::to_string(100 + i)}}, c.present[i]);
         load_settings(fake::plugin_module());
         EXPECT_EQ(g_settings.path, c.chosen);
-        int expected = 255;
-        for (size_t i = 0; i < c.present.size(); ++i)
-            if (c.present[i] == c.chosen)
-                expected = 100 + (int)i;
+        auto chosen = std::find(c.present.begin(), c.present.end(), c.chosen);
+        int expected = chosen == c.present.end() ? 255 : 100 + (int)(chosen - c.present.begin());
         EXPECT_EQ(g_settings.global_level, expected) << c.chosen;
     }
 }
@@ -64,8 +64,7 @@ TEST_F(Settings, GapsInTheNumberingAreEmptyEntries)
 
 TEST_F(Settings, ReloadAfterTheFileIsDeletedResetsEveryField)
 {
-    std::map<std::string, std::string> keys = {{"global", "always"}, {"globallevel", "1"},
-                                               {"focuslevel", "2"}};
+    Keys keys = {{"global", "always"}, {"globallevel", "1"}, {"focuslevel", "2"}};
     for (int i = 0; i < MAX_APPS; ++i) {
         keys["appname" + std::to_string(i)] = "app" + std::to_string(i);
         keys["rule" + std::to_string(i)] = "focus";
