@@ -6,16 +6,13 @@
 namespace fake {
 
 // A window's timers die with it, as in Windows; thread timers (no window) live on.
-static bool alive(const std::pair<HWND, UINT_PTR> &key)
-{
-    return !key.first || find_window(key.first);
-}
-
 static void forget_dead_timers()
 {
     auto &timers = state().timers;
-    for (auto it = timers.begin(); it != timers.end();)
-        it = alive(it->first) ? std::next(it) : timers.erase(it);
+    for (auto it = timers.begin(); it != timers.end();) {
+        HWND window = it->first.first;
+        it = !window || find_window(window) ? std::next(it) : timers.erase(it);
+    }
 }
 
 void pass_time(DWORD milliseconds)

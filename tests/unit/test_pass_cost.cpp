@@ -4,26 +4,23 @@
 
 #include "desktop_fixture.h"
 
-using PassCost = Desktop;
+class PassCost : public Desktop {
+protected:
+    // Opens count windows of the process and adds them to windows.
+    static void open_windows(DWORD process, int count, std::vector<HWND> &windows)
+    {
+        for (int i = 0; i < count; ++i)
+            windows.push_back(fake::add_window(process));
+    }
 
-namespace {
-
-// Opens count windows of the process and adds them to windows.
-void open_windows(DWORD process, int count, std::vector<HWND> &windows)
-{
-    for (int i = 0; i < count; ++i)
-        windows.push_back(fake::add_window(process));
-}
-
-int total_writes(const std::vector<HWND> &windows)
-{
-    int total = 0;
-    for (HWND w : windows)
-        total += fake::window(w).style_writes + fake::window(w).attribute_writes;
-    return total;
-}
-
-}  // namespace
+    static int total_writes(const std::vector<HWND> &windows)
+    {
+        int total = 0;
+        for (HWND w : windows)
+            total += writes(w);
+        return total;
+    }
+};
 
 TEST_F(PassCost, EveryPassLooksUpEachProcessOnceAndTheRestorePassNone)
 {
