@@ -90,8 +90,9 @@ WindowState window(HWND handle)
     Window *w = find_window(handle);
     if (!w)
         return {};
-    return {true, w->visible, w->ex_style, (w->ex_style & WS_EX_LAYERED) != 0, w->attributes_set,
-            w->key, w->alpha, w->flags, w->style_writes, w->attribute_writes, (int)w->properties.size()};
+    return {true, w->visible, w->ex_style, (w->ex_style & WS_EX_LAYERED) != 0,
+            w->attributes_set, w->key, w->alpha, w->flags,
+            w->style_writes, w->attribute_writes, (int)w->properties.size()};
 }
 
 // The deliveries an event makes to the hooks installed now.

@@ -57,7 +57,6 @@ Process *process_of(HANDLE handle)
     return process == state().processes.end() ? nullptr : &process->second;
 }
 
-// Atom names and settings keys compare without regard to case.
 std::string fold_key(std::string key)
 {
     for (char &c : key)

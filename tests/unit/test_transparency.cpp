@@ -161,7 +161,7 @@ TEST_F(Transparency, LevelsUseTheirLowEightBits)
     } cases[] = {{"300", 44}, {"256", 0}, {"-1", 255}, {"-255", 1}, {"128", 128}};
     for (auto &c : cases) {
         SetUp();
-        use_settings({{"appname0", "app"}, {"rule0", "always"}, {"level0", c.configured}});
+        use_settings(entry0("app", "always", c.configured));
         HWND w = app_window("C:\\app.exe");
         always_pass();
         if (c.applied == 255)
