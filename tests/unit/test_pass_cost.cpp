@@ -6,7 +6,6 @@
 
 class PassCost : public Desktop {
 protected:
-    // Opens count windows of the process and adds them to windows.
     static void open_windows(DWORD process, int count, std::vector<HWND> &windows)
     {
         for (int i = 0; i < count; ++i)
