@@ -19,6 +19,9 @@
 inline const std::string PLUGIN_DIR = "C:\\Blackbox\\plugins\\Lumivane\\";
 inline const std::string SHELL_DIR = "C:\\Blackbox\\";
 using Keys = std::map<std::string, std::string>;
+// A colour key of an application's own, and the flags of a colour key with an alpha.
+inline const COLORREF KEY = 0x00FF00FF;
+inline const DWORD BOTH = LWA_COLORKEY | LWA_ALPHA;
 
 class Desktop : public ::testing::Test {
 protected:

@@ -9,8 +9,10 @@ using Events = Desktop;
 
 static int index_of(const std::vector<std::string> &calls, const std::string &call, int from = 0)
 {
-    auto found = std::find(calls.begin() + from, calls.end(), call);
-    return found == calls.end() ? -1 : (int)(found - calls.begin());
+    for (int i = from; i < (int)calls.size(); ++i)
+        if (calls[i] == call)
+            return i;
+    return -1;
 }
 
 TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)

@@ -5,23 +5,16 @@
 #include "../../plugin/exports.h"
 #include "desktop_fixture.h"
 
-namespace {
-
-const COLORREF KEY = 0x00FF00FF;
-const DWORD BOTH = LWA_COLORKEY | LWA_ALPHA;
-
-// One application's process and windows: an ordinary one, one at an alpha of its own and one
-// with its own colour key and alpha.
-struct AppWindows {
-    DWORD process;
-    HWND plain, own_alpha, keyed;
-    std::array<HWND, 3> all() const { return {plain, own_alpha, keyed}; }
-};
-
-}  // namespace
-
 class GivenBack : public Desktop {
 protected:
+    // One application's process and windows: an ordinary one, one at an alpha of its own and
+    // one with its own colour key and alpha.
+    struct AppWindows {
+        DWORD process;
+        HWND plain, own_alpha, keyed;
+        std::array<HWND, 3> all() const { return {plain, own_alpha, keyed}; }
+    };
+
     AppWindows open_app(const std::string &exe, fake::ProcessOptions options = {})
     {
         DWORD process = fake::add_process(exe, options);

@@ -5,8 +5,6 @@
 
 using Transparency = Desktop;
 
-static const COLORREF KEY = 0x00FF00FF;
-
 TEST_F(Transparency, ApplyLevelKeepsTheWindowsOwnKeyGivesBackWhatItFoundAndLeavesSelfDrawnWindowsAlone)
 {
     enum Start { PLAIN, OWN_ALPHA, OWN_KEY, KEY_AND_ALPHA, BLACK_KEY, STALE_KEY, SELF_DRAWN };
@@ -16,7 +14,6 @@ TEST_F(Transparency, ApplyLevelKeepsTheWindowsOwnKeyGivesBackWhatItFoundAndLeave
         COLORREF key;
         DWORD flags;
     };
-    const DWORD BOTH = LWA_COLORKEY | LWA_ALPHA;
     struct Case {
         const char *name;
         Start start;
