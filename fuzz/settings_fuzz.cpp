@@ -16,12 +16,10 @@
 
 static std::string expected(const std::string &value, size_t slot_size)
 {
-    std::string text = value.c_str();   // the reader's text ends at its first NUL
-    text = text.substr(0, slot_size - 1);
-    std::vector<char> folded(text.begin(), text.end());
-    folded.push_back('\0');
-    fold(folded.data());
-    return folded.data();
+    // The reader's text ends at its first NUL.
+    std::string text = std::string(value.c_str()).substr(0, slot_size - 1);
+    fold(text.data());
+    return text;
 }
 
 static void check_slot(const char *slot, size_t size, const std::string &value)

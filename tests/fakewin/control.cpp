@@ -33,7 +33,6 @@ DWORD add_process(const std::string &exe_path, const ProcessOptions &options)
     return id;
 }
 
-// Destroys every window that matches.
 template <typename Matches>
 static void destroy_windows(Matches matches)
 {
@@ -53,27 +52,15 @@ void exit_process(DWORD process_id)
 
 bool process_exists(DWORD process_id) { return state().processes.count(process_id) != 0; }
 
-// A window of process and thread as options say: top-level, or a child window of parent.
-static HWND add(DWORD process, DWORD thread, const WindowOptions &options, HWND parent = nullptr)
-{
-    HWND handle = new_window(process, thread, options.visible,
-                             options.style | (parent ? WS_CHILD : 0), options.ex_style, parent);
-    Window *window = find_window(handle);
-    window->hung = options.hung;
-    window->properties_refused = options.properties_refused;
-    window->owner = parent ? nullptr : options.owner;
-    return handle;
-}
-
 HWND add_window(DWORD process_id, const WindowOptions &options)
 {
-    return add(process_id, state().processes[process_id].thread, options);
+    return new_window(process_id, state().processes[process_id].thread, options);
 }
 
 HWND add_child_window(HWND parent, const WindowOptions &options)
 {
     Window *parent_window = find_window(parent);
-    return add(parent_window->process, parent_window->thread, options, parent);
+    return new_window(parent_window->process, parent_window->thread, options, parent);
 }
 
 // Like Windows, destroying a window destroys its child windows and the windows it owns.
@@ -95,10 +82,7 @@ void set_own_layered(HWND handle, COLORREF key, BYTE alpha, DWORD flags)
 {
     Window *window = find_window(handle);
     window->ex_style |= WS_EX_LAYERED;
-    window->attributes_set = true;
-    window->key = key;
-    window->alpha = alpha;
-    window->flags = flags;
+    set_attributes(*window, key, alpha, flags);
 }
 
 WindowState window(HWND handle)
@@ -106,8 +90,8 @@ WindowState window(HWND handle)
     Window *w = find_window(handle);
     if (!w)
         return {};
-    return {true, w->visible, w->ex_style, (w->ex_style & WS_EX_LAYERED) != 0, w->attributes_set,
-            w->key, w->alpha, w->flags, w->style | (w->visible ? WS_VISIBLE_BIT : 0),
+    return {true, w->visible, w->ex_style, (w->ex_style & WS_EX_LAYERED) != 0,
+            w->attributes_set, w->key, w->alpha, w->flags,
             w->style_writes, w->attribute_writes, (int)w->properties.size()};
 }
 
@@ -122,9 +106,9 @@ static std::vector<QueuedEvent> deliveries(DWORD event, HWND handle, DWORD from_
     std::vector<QueuedEvent> found;
     for (auto &entry : state().hooks) {
         const HookEntry &hook = entry.second;
-        if (event < hook.hook.event_min || event > hook.hook.event_max)
+        if (event < hook.event_min || event > hook.event_max)
             continue;
-        if ((hook.hook.flags & WINEVENT_SKIPOWNTHREAD) && from_thread == hook.installer_thread)
+        if ((hook.flags & WINEVENT_SKIPOWNTHREAD) && from_thread == hook.installer_thread)
             continue;
         found.push_back({hook.callback, event, handle, object_id, child_id, from_thread});
     }
@@ -155,13 +139,7 @@ void deliver_queued_events()
     deliver(events);
 }
 
-std::vector<Hook> active_hooks()
-{
-    std::vector<Hook> hooks;
-    for (auto &entry : state().hooks)
-        hooks.push_back(entry.second.hook);
-    return hooks;
-}
+int active_hooks() { return (int)state().hooks.size(); }
 
 void set_version(DWORD platform, DWORD major, DWORD minor)
 {
@@ -226,11 +204,6 @@ void set_pointer(LONG x, LONG y, HWND under)
 }
 
 std::vector<HWND> registered_windows(UINT message) { return state().registrations[message]; }
-
-LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    return SendMessageA(window, message, wparam, lparam);
-}
 
 void broadcast(const char *command)
 {

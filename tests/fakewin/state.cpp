@@ -25,24 +25,38 @@ void log_call(const std::string &call) { state().calls.push_back(call); }
 
 DWORD new_id() { return state().next_id++; }
 
-HWND new_window(DWORD process, DWORD thread, bool visible, LONG style, LONG ex_style,
-                HWND parent)
+HWND new_window(DWORD process, DWORD thread, const WindowOptions &options, HWND parent)
 {
     HWND handle = (HWND)(uintptr_t)new_id();
-    Window window;
+    Window &window = state().windows[handle];
+    static_cast<WindowOptions &>(window) = options;
     window.process = process;
     window.thread = thread;
-    window.visible = visible;
-    window.style = style & ~WS_VISIBLE_BIT;
-    window.ex_style = ex_style;
+    window.style = (options.style | (parent ? WS_CHILD : 0)) & ~WS_VISIBLE_BIT;
     window.parent = parent;
-    state().windows[handle] = window;
+    window.owner = parent ? nullptr : options.owner;
     if (!parent)
         state().z_order.insert(state().z_order.begin(), handle);
     return handle;
 }
 
-// Atom names and settings keys compare without regard to case.
+void set_attributes(Window &window, COLORREF key, BYTE alpha, DWORD flags)
+{
+    window.attributes_set = true;
+    window.key = key;
+    window.alpha = alpha;
+    window.flags = flags;
+}
+
+Process *process_of(HANDLE handle)
+{
+    auto it = state().handle_process.find(handle);
+    if (it == state().handle_process.end())
+        return nullptr;
+    auto process = state().processes.find(it->second);
+    return process == state().processes.end() ? nullptr : &process->second;
+}
+
 std::string fold_key(std::string key)
 {
     for (char &c : key)

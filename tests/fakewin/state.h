@@ -18,29 +18,25 @@ struct Process {
     int opens = 0;
 };
 
-struct Window {
+// The options it was made with, as changed since (its style without WS_VISIBLE, which
+// visible stands for), and the rest of its state.
+struct Window : WindowOptions {
     DWORD process = 0;
     DWORD thread = 0;
-    bool visible = true;
-    bool hung = false;
-    LONG style = 0;           // without WS_VISIBLE, which visible stands for
-    LONG ex_style = 0;
     HWND parent = nullptr;    // child windows only
-    HWND owner = nullptr;
     bool attributes_set = false;
     COLORREF key = 0;
     BYTE alpha = 0;
     DWORD flags = 0;
     int style_writes = 0;
     int attribute_writes = 0;
-    bool properties_refused = false;
     std::map<ATOM, HANDLE> properties;
     WNDPROC proc = nullptr;   // our own windows (CreateWindowExA) only
     std::string class_name;
 };
 
 struct HookEntry {
-    Hook hook;
+    DWORD event_min, event_max, flags;
     WINEVENTPROC callback;
     DWORD installer_thread;
 };
@@ -111,10 +107,13 @@ void reset_state();
 Window *find_window(HWND window);
 void log_call(const std::string &call);
 DWORD new_id();
-// A top-level window goes on top of the z-order; a child window is reached only through
-// its parent.
-HWND new_window(DWORD process, DWORD thread, bool visible, LONG style, LONG ex_style,
-                HWND parent = nullptr);
+// A window of process and thread as options say. A top-level window goes on top of the
+// z-order; a child window (WS_CHILD) of parent is reached only through its parent.
+HWND new_window(DWORD process, DWORD thread, const WindowOptions &options, HWND parent = nullptr);
+// Layered attributes, as SetLayeredWindowAttributes sets them.
+void set_attributes(Window &window, COLORREF key, BYTE alpha, DWORD flags);
+// The process an open handle stands for; null when there is none.
+Process *process_of(HANDLE handle);
 std::string fold_key(std::string key);   // upper-cased: compared without regard to case
 
 // WS_VISIBLE, kept apart in Window::visible.

@@ -1,21 +1,18 @@
 // Timers and the time the shell's thread spends: SetTimer, KillTimer and the control side.
-#include <vector>
+#include <algorithm>
 
 #include "state.h"
 
 namespace fake {
 
 // A window's timers die with it, as in Windows; thread timers (no window) live on.
-static bool alive(const std::pair<HWND, UINT_PTR> &key)
-{
-    return !key.first || find_window(key.first);
-}
-
 static void forget_dead_timers()
 {
     auto &timers = state().timers;
-    for (auto it = timers.begin(); it != timers.end();)
-        it = alive(it->first) ? std::next(it) : timers.erase(it);
+    for (auto it = timers.begin(); it != timers.end();) {
+        HWND window = it->first.first;
+        it = !window || find_window(window) ? std::next(it) : timers.erase(it);
+    }
 }
 
 void pass_time(DWORD milliseconds)
@@ -24,13 +21,11 @@ void pass_time(DWORD milliseconds)
     DWORD end = s.clock_ms + milliseconds;
     for (;;) {
         forget_dead_timers();
-        // The next timer due, no later than end.
-        auto next = s.timers.end();
-        for (auto it = s.timers.begin(); it != s.timers.end(); ++it) {
-            if (it->second.due_ms <= end && (next == s.timers.end() || it->second.due_ms < next->second.due_ms))
-                next = it;
-        }
-        if (next == s.timers.end())
+        // The next timer due, if it falls due no later than end.
+        auto next = std::min_element(s.timers.begin(), s.timers.end(), [](auto &a, auto &b) {
+            return a.second.due_ms < b.second.due_ms;
+        });
+        if (next == s.timers.end() || next->second.due_ms > end)
             break;
         auto key = next->first;
         Timer timer = next->second;

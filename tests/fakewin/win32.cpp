@@ -40,14 +40,11 @@ static BOOL get_layered_window_attributes(HWND handle, COLORREF *key, BYTE *alph
 
 static BOOL query_full_process_image_name(HANDLE handle, DWORD, LPSTR name, PDWORD size)
 {
-    auto it = state().handle_process.find(handle);
-    if (it == state().handle_process.end() || !state().processes.count(it->second))
+    const Process *process = process_of(handle);
+    if (!process || !process->options.image_readable || process->exe.size() + 1 > *size)
         return FALSE;
-    const Process &process = state().processes[it->second];
-    if (!process.options.image_readable || process.exe.size() + 1 > *size)
-        return FALSE;
-    memcpy(name, process.exe.c_str(), process.exe.size() + 1);
-    *size = (DWORD)process.exe.size();
+    memcpy(name, process->exe.c_str(), process->exe.size() + 1);
+    *size = (DWORD)process->exe.size();
     return TRUE;
 }
 
@@ -120,10 +117,8 @@ ATOM GlobalAddAtomA(LPCSTR name)
 
 BOOL EnumProcessModules(HANDLE handle, HMODULE *modules, DWORD size_bytes, DWORD *needed)
 {
-    auto it = state().handle_process.find(handle);
-    if (it == state().handle_process.end() || !state().processes.count(it->second))
-        return FALSE;
-    if (!state().processes[it->second].options.modules_readable)
+    const Process *process = process_of(handle);
+    if (!process || !process->options.modules_readable)
         return FALSE;   // ERROR_PARTIAL_COPY across bitness
     if (size_bytes >= sizeof(HMODULE))
         modules[0] = FIRST_MODULE;
@@ -133,10 +128,10 @@ BOOL EnumProcessModules(HANDLE handle, HMODULE *modules, DWORD size_bytes, DWORD
 
 DWORD GetModuleFileNameExA(HANDLE handle, HMODULE module, LPSTR buffer, DWORD size)
 {
-    auto it = state().handle_process.find(handle);
-    if (it == state().handle_process.end() || module != FIRST_MODULE || size == 0)
+    const Process *process = process_of(handle);
+    if (!process || module != FIRST_MODULE || size == 0)
         return 0;
-    const std::string &exe = state().processes[it->second].exe;
+    const std::string &exe = process->exe;
     DWORD length = (DWORD)std::min<size_t>(exe.size(), size - 1);
     memcpy(buffer, exe.data(), length);
     buffer[length] = '\0';
@@ -225,10 +220,7 @@ BOOL SetLayeredWindowAttributes(HWND handle, COLORREF key, BYTE alpha, DWORD fla
     // Child windows can be layered too, as on Windows 8 and later.
     if (!(window->ex_style & WS_EX_LAYERED))
         return FALSE;
-    window->attributes_set = true;
-    window->key = key;
-    window->alpha = alpha;
-    window->flags = flags;
+    set_attributes(*window, key, alpha, flags);
     return TRUE;
 }
 
@@ -303,9 +295,8 @@ LRESULT SendMessageTimeoutA(HWND handle, UINT message, WPARAM wparam, LPARAM lpa
     return 1;
 }
 
-HWINEVENTHOOK SetWinEventHook(DWORD event_min, DWORD event_max, HMODULE module,
-                              WINEVENTPROC callback, DWORD process_id, DWORD thread_id,
-                              DWORD flags)
+HWINEVENTHOOK SetWinEventHook(DWORD event_min, DWORD event_max, HMODULE, WINEVENTPROC callback,
+                              DWORD, DWORD, DWORD flags)
 {
     char call[64];
     std::snprintf(call, sizeof call, "SetWinEventHook(0x%x,0x%x,0x%x)", event_min, event_max, flags);
@@ -313,8 +304,7 @@ HWINEVENTHOOK SetWinEventHook(DWORD event_min, DWORD event_max, HMODULE module,
     if (state().fail_hooks || !callback)
         return nullptr;
     HWINEVENTHOOK handle = (HWINEVENTHOOK)(uintptr_t)new_id();
-    state().hooks[handle] = {{event_min, event_max, process_id, thread_id, flags, module},
-                             callback, GetCurrentThreadId()};
+    state().hooks[handle] = {event_min, event_max, flags, callback, GetCurrentThreadId()};
     return handle;
 }
 
@@ -354,8 +344,9 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR, DWORD style, int
     auto it = state().classes.find(class_name);
     if (state().fail_create || it == state().classes.end())
         return nullptr;
-    HWND handle = new_window(shell_process(), shell_thread(), (style & WS_VISIBLE_BIT) != 0,
-                             (LONG)style, (LONG)ex_style);
+    HWND handle = new_window(shell_process(), shell_thread(),
+                             {.visible = (style & WS_VISIBLE_BIT) != 0, .style = (LONG)style,
+                              .ex_style = (LONG)ex_style});
     Window *window = find_window(handle);
     window->proc = it->second.proc;
     window->class_name = class_name;

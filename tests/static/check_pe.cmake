@@ -83,7 +83,6 @@ endif()
 message(STATUS "  exports: ${export_text}")
 message(STATUS "  ${import_count} imports from: ${dll_text}")
 
-# Machine type.
 set(expected_format "pei-${MACHINE}")
 if(NOT pe_format STREQUAL expected_format)
   fail("machine: file format is '${pe_format}', expected '${expected_format}'")
@@ -103,7 +102,6 @@ if(DEFINED EXPORTS)
   endif()
 endif()
 
-# Imported DLLs.
 string(TOUPPER "${ALLOWED_DLLS}" allowed)
 string(REPLACE "," ";" allowed "${allowed}")
 string(REPLACE "," ", " allowed_text "${ALLOWED_DLLS}")

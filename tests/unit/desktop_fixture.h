@@ -18,6 +18,10 @@
 
 inline const std::string PLUGIN_DIR = "C:\\Blackbox\\plugins\\Lumivane\\";
 inline const std::string SHELL_DIR = "C:\\Blackbox\\";
+using Keys = std::map<std::string, std::string>;
+// A colour key of an application's own, and the flags of a colour key with an alpha.
+inline const COLORREF KEY = 0x00FF00FF;
+inline const DWORD BOTH = LWA_COLORKEY | LWA_ALPHA;
 
 class Desktop : public ::testing::Test {
 protected:
@@ -28,21 +32,26 @@ protected:
         g_effect_on = false;
     }
 
-    // Writes Lumivane.rc beside the plug-in from short keys ("appname0" -> "notepad") and
-    // loads it.
-    void use_settings(const std::map<std::string, std::string> &keys,
-                      const std::string &file = PLUGIN_DIR + "Lumivane.rc")
+    // Writes a settings file (Lumivane.rc beside the plug-in) from short keys ("appname0" ->
+    // "notepad"); use_settings also loads it.
+    static void write_settings(const Keys &keys, const std::string &file = PLUGIN_DIR + "Lumivane.rc")
     {
-        fake::set_file(file, full_keys(keys));
+        Keys full;
+        for (auto &entry : keys)
+            full["Lumivane.plugin." + entry.first + ":"] = entry.second;
+        fake::set_file(file, full);
+    }
+
+    static void use_settings(const Keys &keys, const std::string &file = PLUGIN_DIR + "Lumivane.rc")
+    {
+        write_settings(keys, file);
         load_settings(fake::plugin_module());
     }
 
-    static std::map<std::string, std::string> full_keys(const std::map<std::string, std::string> &keys)
+    // The settings of a single entry: the application fragment, its rule and its level.
+    static Keys entry0(const std::string &app, const std::string &rule, const std::string &level)
     {
-        std::map<std::string, std::string> full;
-        for (auto &entry : keys)
-            full["Lumivane.plugin." + entry.first + ":"] = entry.second;
-        return full;
+        return {{"appname0", app}, {"rule0", rule}, {"level0", level}};
     }
 
     // A visible window of a new process running exe.

@@ -9,8 +9,7 @@ protected:
     void SetUp() override
     {
         Desktop::SetUp();
-        fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                       full_keys({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "150"}}));
+        write_settings(entry0("notepad", "always", "150"));
         notepad = app_window("C:\\Windows\\notepad.exe");
     }
 
@@ -44,7 +43,7 @@ TEST_F(Plugin, StartsRegisteredWithTheEffectOnAndEndsWithEveryWindowRestored)
     EXPECT_EQ(fake::window(window).ex_style, WS_EX_TOOLWINDOW | WS_EX_LAYERED);
     EXPECT_FALSE(fake::window(window).visible);
     EXPECT_TRUE(has_alpha(notepad, 150));
-    EXPECT_EQ(fake::active_hooks().size(), 3u);
+    EXPECT_EQ(fake::active_hooks(), 3);
     EXPECT_TRUE(fake::message_boxes().empty());
 
     // Hung while the effect goes off, so it is only made opaque and keeps its record...
@@ -56,7 +55,7 @@ TEST_F(Plugin, StartsRegisteredWithTheEffectOnAndEndsWithEveryWindowRestored)
     endPlugin(fake::plugin_module());
     EXPECT_TRUE(is_plain(notepad));
     EXPECT_TRUE(nothing_left_behind());
-    EXPECT_TRUE(fake::active_hooks().empty());
+    EXPECT_EQ(fake::active_hooks(), 0);
 }
 
 TEST_F(Plugin, ToggleCommandMustMatchExactly)
@@ -67,23 +66,22 @@ TEST_F(Plugin, ToggleCommandMustMatchExactly)
         fake::broadcast(ignored);
         EXPECT_TRUE(has_alpha(notepad, 150)) << '"' << ignored << '"';
     }
-    fake::send(message_window(), 10901, 0, 0);   // no command text at all
+    SendMessageA(message_window(), 10901, 0, 0);   // no command text at all
     EXPECT_TRUE(has_alpha(notepad, 150));
 
     fake::broadcast("@LumivaneTog");
     EXPECT_TRUE(is_plain(notepad));
-    EXPECT_TRUE(fake::active_hooks().empty());
+    EXPECT_EQ(fake::active_hooks(), 0);
     fake::broadcast("@LumivaneTog");
     EXPECT_TRUE(has_alpha(notepad, 150));
-    EXPECT_EQ(fake::active_hooks().size(), 3u);
+    EXPECT_EQ(fake::active_hooks(), 3);
     endPlugin(fake::plugin_module());
 }
 
 TEST_F(Plugin, ReconfigureChangesNoWindowAtOnceButTheNextOne)
 {
     ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
-    fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                   full_keys({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "60"}}));
+    write_settings(entry0("notepad", "always", "60"));
     fake::reconfigure();
     EXPECT_TRUE(has_alpha(notepad, 150));
     HWND second = app_window("C:\\Windows\\notepad.exe");
@@ -96,7 +94,7 @@ TEST_F(Plugin, CloseRequestLeavesTheMessageWindowAliveAndRegistered)
 {
     ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
     HWND window = message_window();
-    fake::send(window, WM_CLOSE);
+    SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(fake::window(window).exists);
     EXPECT_TRUE(registered(window));
     fake::broadcast("@LumivaneTog");
@@ -137,7 +135,7 @@ TEST_F(Plugin, UnsupportedSystemsAndFailedStartsShowTheirBoxAndLeaveNothingBehin
         EXPECT_EQ(boxes[0].flags, c.flags);
         EXPECT_EQ(boxes[0].owner, c.owned ? fake::shell_window() : nullptr);
         EXPECT_TRUE(nothing_left_behind());
-        EXPECT_TRUE(fake::active_hooks().empty());
+        EXPECT_EQ(fake::active_hooks(), 0);
         EXPECT_TRUE(is_plain(notepad));
     }
 }

@@ -31,7 +31,7 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     int movesize = index_of(calls, "SetWinEventHook(0xa,0xb,0x1)");
     int pass = index_of(calls, "EnumWindows");
     EXPECT_TRUE(create >= 0 && create < foreground && foreground < movesize && movesize < pass);
-    EXPECT_EQ(fake::active_hooks().size(), 3u);
+    EXPECT_EQ(fake::active_hooks(), 3);
     EXPECT_TRUE(has_alpha(shown, 100));
     EXPECT_TRUE(has_alpha(hidden, 30));   // the ALWAYS pass leaves hidden windows alone
     // The creation event does not look at visibility.
@@ -45,7 +45,7 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     calls = fake::calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "UnhookWinEvent"), 3);
     EXPECT_LT(index_of(calls, "UnhookWinEvent", 2), index_of(calls, "EnumWindows"));
-    EXPECT_TRUE(fake::active_hooks().empty());
+    EXPECT_EQ(fake::active_hooks(), 0);
     EXPECT_TRUE(is_plain(shown));
     EXPECT_TRUE(is_plain(tucked));   // the restore pass reaches hidden windows too
     EXPECT_TRUE(has_alpha(hidden, 30));   // never changed, so never given anything back
@@ -53,7 +53,7 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     // On again: hooks anew and the ALWAYS pass again; off twice restores twice: a window
     // hung through the first is only made opaque until the second.
     turn_on();
-    EXPECT_EQ(fake::active_hooks().size(), 3u);
+    EXPECT_EQ(fake::active_hooks(), 3);
     EXPECT_TRUE(has_alpha(shown, 100));
     fake::set_hung(shown, true);
     turn_off();
@@ -130,7 +130,7 @@ TEST_F(Events, MovingRuleIsTranslucentOnlyWhileMovingAndOtherRulesIgnoreMoves)
 
 TEST_F(Events, AlwaysRuleAppliesOnCreationButNotToTheShellsOwnThreadOrAfterTurnOff)
 {
-    use_settings({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "150"}});
+    use_settings(entry0("notepad", "always", "150"));
     turn_on();
     DWORD notepad = fake::add_process("C:\\Windows\\notepad.exe");
     HWND created = fake::add_window(notepad);
@@ -173,7 +173,7 @@ TEST_F(Events, PassesSurviveWindowsAndProcessesVanishingAndHooksThatFail)
     EXPECT_TRUE(has_alpha(last, 80));
     EXPECT_FALSE(fake::window(victim).exists);
     EXPECT_FALSE(fake::window(first).exists);
-    EXPECT_TRUE(fake::active_hooks().empty());
+    EXPECT_EQ(fake::active_hooks(), 0);
     turn_off();   // removing hooks that were never installed fails quietly
     EXPECT_TRUE(is_plain(last));
     EXPECT_EQ(fake::open_handles(), 0);
@@ -181,7 +181,7 @@ TEST_F(Events, PassesSurviveWindowsAndProcessesVanishingAndHooksThatFail)
 
 TEST_F(Events, CreationEventsChangeTopLevelWindowsOnlyAndOtherObjectsCostNoLookup)
 {
-    use_settings({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "150"}});
+    use_settings(entry0("notepad", "always", "150"));
     fake::set_version(VER_PLATFORM_WIN32_NT, 10, 0);   // child windows can be layered
     turn_on();
     DWORD notepad = fake::add_process("C:\\Windows\\notepad.exe");
@@ -192,7 +192,7 @@ TEST_F(Events, CreationEventsChangeTopLevelWindowsOnlyAndOtherObjectsCostNoLooku
 
     // A reconfigure changes no window at once, so an event that wrongly reached the main
     // window again would show as the new level.
-    use_settings({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "60"}});
+    use_settings(entry0("notepad", "always", "60"));
     HWND edit = fake::add_child_window(main);
     HWND nested = fake::add_child_window(edit);
     struct {
@@ -227,7 +227,7 @@ TEST_F(Events, CreationEventsChangeTopLevelWindowsOnlyAndOtherObjectsCostNoLooku
 
 TEST_F(Events, EventsStillQueuedWhenTheHooksGoChangeNothing)
 {
-    use_settings({{"appname0", "notepad"}, {"rule0", "always"}, {"level0", "150"}});
+    use_settings(entry0("notepad", "always", "150"));
     DWORD notepad = fake::add_process("C:\\Windows\\notepad.exe");
     turn_on();
     HWND on_time = fake::add_window(notepad);
@@ -272,8 +272,8 @@ TEST_F(Events, ABusyWindowGetsItsLookOnceItAnswersAndTheShellWaitsOnItOnce)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         SetUp();
-        fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                       full_keys({{"appname0", "slowpoke"}, {"rule0", c.rule}, {"level0", "120"}}));
+        Keys settings = entry0("slowpoke", c.rule, "120");
+        write_settings(settings);
         HWND other = app_window("C:\\Apps\\other.exe");
         ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
         HWND busy = app_window("C:\\Apps\\slowpoke.exe", {.hung = true});
@@ -285,9 +285,8 @@ TEST_F(Events, ABusyWindowGetsItsLookOnceItAnswersAndTheShellWaitsOnItOnce)
             case MOVE_END: fake::raise_event(EVENT_SYSTEM_MOVESIZEEND, busy); break;
             case TOGGLE: fake::broadcast("@LumivaneTog"); break;
             case EXCLUDE:
-                fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                               full_keys({{"appname0", "slowpoke"}, {"rule0", c.rule},
-                                          {"level0", "120"}, {"exclude0", "slow"}}));
+                settings["exclude0"] = "slow";
+                write_settings(settings);
                 fake::reconfigure();
                 break;
             }
@@ -300,11 +299,10 @@ TEST_F(Events, ABusyWindowGetsItsLookOnceItAnswersAndTheShellWaitsOnItOnce)
 
         fake::set_hung(busy, false);
         fake::pass_time(RETRY_INTERVAL_MS);
-        if (c.level_then == 255) {
+        if (c.level_then == 255)
             EXPECT_EQ(writes(busy), 0);
-        } else {
+        else
             EXPECT_TRUE(has_alpha(busy, c.level_then));
-        }
         EXPECT_EQ(fake::running_timers(), 0);   // nothing waits any more
         endPlugin(fake::plugin_module());
         EXPECT_TRUE(is_plain(busy));
@@ -373,32 +371,30 @@ TEST_F(Events, WaitingWindowsAreBoundedForgottenWhenGoneAndNeverOutliveTheEnd)
 TEST_F(Events, WorkRunInsideAWaitOnAWindowLeavesItAsDecidedAfterwards)
 {
     enum Wait { ANSWER_CHECK, STYLE_CHANGE, BEFORE_STYLE_LANDS };
+    void (*toggle)() = [] { fake::broadcast("@LumivaneTog"); };
+    void (*quit)() = [] { endPlugin(fake::plugin_module()); };
     struct Case {
         const char *what;
         Wait wait;
         void (*action)();
         BYTE level;   // in the end; 255: as it was, with no record
     } cases[] = {
-        {"toggle inside the answer check", ANSWER_CHECK, [] { fake::broadcast("@LumivaneTog"); }, 255},
-        {"toggle inside the style change", STYLE_CHANGE, [] { fake::broadcast("@LumivaneTog"); }, 255},
+        {"toggle inside the answer check", ANSWER_CHECK, toggle, 255},
+        {"toggle inside the style change", STYLE_CHANGE, toggle, 255},
         {"reconfigure inside the style change", STYLE_CHANGE,
          [] {
-             fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                            full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "60"}}));
+             write_settings(entry0("fader", "always", "60"));
              fake::reconfigure();
          },
          60},
-        {"quit inside the style change", STYLE_CHANGE, [] { endPlugin(fake::plugin_module()); }, 255},
-        {"toggle inside the style change, before it lands", BEFORE_STYLE_LANDS,
-         [] { fake::broadcast("@LumivaneTog"); }, 255},
-        {"quit inside the style change, before it lands", BEFORE_STYLE_LANDS,
-         [] { endPlugin(fake::plugin_module()); }, 255},
+        {"quit inside the style change", STYLE_CHANGE, quit, 255},
+        {"toggle inside the style change, before it lands", BEFORE_STYLE_LANDS, toggle, 255},
+        {"quit inside the style change, before it lands", BEFORE_STYLE_LANDS, quit, 255},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         SetUp();
-        fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                       full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}}));
+        write_settings(entry0("fader", "always", "120"));
         ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
         HWND window = app_window("C:\\Apps\\fader.exe");
         fake::during_wait_on(window, c.wait == STYLE_CHANGE ? 1 : 0, c.action,
@@ -423,8 +419,7 @@ TEST_F(Events, WorkRunInsideAWaitOnAWindowLeavesItAsDecidedAfterwards)
     // Another window's event inside the wait leaves this window's change as it was: it has
     // its level at once, not at the next retry.
     SetUp();
-    fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                   full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}}));
+    write_settings(entry0("fader", "always", "120"));
     ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
     static HWND other;
     HWND window = app_window("C:\\Apps\\fader.exe");

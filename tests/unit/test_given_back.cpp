@@ -1,27 +1,24 @@
 // Windows that have a translucency of their own: Lumivane records what a window had before
 // it first changes it, gives exactly that back, and leaves alone what it never changed.
+#include <array>
+
 #include "../../plugin/exports.h"
 #include "desktop_fixture.h"
 
-namespace {
-
-const COLORREF KEY = 0x00FF00FF;
-const DWORD BOTH = LWA_COLORKEY | LWA_ALPHA;
-
-// One application's windows: an ordinary one, one at an alpha of its own and one with its
-// own colour key and alpha.
-struct AppWindows {
-    HWND plain, own_alpha, keyed;
-};
-
-}  // namespace
-
 class GivenBack : public Desktop {
 protected:
-    AppWindows open_app(const std::string &exe)
+    // One application's process and windows: an ordinary one, one at an alpha of its own and
+    // one with its own colour key and alpha.
+    struct AppWindows {
+        DWORD process;
+        HWND plain, own_alpha, keyed;
+        std::array<HWND, 3> all() const { return {plain, own_alpha, keyed}; }
+    };
+
+    AppWindows open_app(const std::string &exe, fake::ProcessOptions options = {})
     {
-        DWORD process = fake::add_process(exe);
-        AppWindows app = {fake::add_window(process), fake::add_window(process),
+        DWORD process = fake::add_process(exe, options);
+        AppWindows app = {process, fake::add_window(process), fake::add_window(process),
                           fake::add_window(process)};
         fake::set_own_layered(app.own_alpha, 0, 200, LWA_ALPHA);
         fake::set_own_layered(app.keyed, KEY, 200, BOTH);
@@ -44,9 +41,8 @@ protected:
 
     static ::testing::AssertionResult untouched(const AppWindows &app)
     {
-        for (HWND w : {app.plain, app.own_alpha, app.keyed}) {
-            fake::WindowState s = fake::window(w);
-            if (writes(w) != 0 || s.properties != 0)
+        for (HWND w : app.all()) {
+            if (writes(w) != 0 || fake::window(w).properties != 0)
                 return ::testing::AssertionFailure() << "window " << w << " was changed";
         }
         return looks(app, 255);
@@ -75,9 +71,9 @@ TEST_F(GivenBack, AWindowsOwnAlphaComesBackUnderEveryRule)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.rule);
         SetUp();
-        fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                       full_keys({{"appname0", "fader"}, {"rule0", c.rule}, {"level0", "120"},
-                                  {"focuslevel", "255"}}));
+        Keys settings = entry0("fader", c.rule, "120");
+        settings["focuslevel"] = "255";
+        write_settings(settings);
         AppWindows app = open_app("C:\\Apps\\fader.exe");
         HWND other = app_window("C:\\Apps\\other.exe");
         for (const Step &step : c.steps) {
@@ -88,15 +84,14 @@ TEST_F(GivenBack, AWindowsOwnAlphaComesBackUnderEveryRule)
             case FOREGROUND_OTHER: fake::raise_event(EVENT_SYSTEM_FOREGROUND, other); break;
             case FOREGROUND_SELF:
                 // Each of the app's windows comes forward in turn.
-                for (HWND w : {app.plain, app.own_alpha, app.keyed})
+                for (HWND w : app.all())
                     fake::raise_event(EVENT_SYSTEM_FOREGROUND, w);
                 break;
             case MOVE_START:
             case MOVE_END:
-                for (HWND w : {app.plain, app.own_alpha, app.keyed})
+                for (HWND w : app.all())
                     fake::raise_event(step.action == MOVE_START ? EVENT_SYSTEM_MOVESIZESTART
-                                                                : EVENT_SYSTEM_MOVESIZEEND,
-                                      w);
+                                                                : EVENT_SYSTEM_MOVESIZEEND, w);
                 break;
             case QUIT: endPlugin(fake::plugin_module()); break;
             }
@@ -109,25 +104,24 @@ TEST_F(GivenBack, AWindowsOwnAlphaComesBackUnderEveryRule)
                 EXPECT_TRUE(looks(app, step.level));
             }
         }
-        for (HWND w : {app.plain, app.own_alpha, app.keyed})
+        for (HWND w : app.all())
             EXPECT_EQ(fake::window(w).properties, 0);
     }
 }
 
 TEST_F(GivenBack, AWindowNoRuleNamesKeepsItsOwnLookThroughEverything)
 {
-    fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                   full_keys({{"appname0", "steady"}, {"rule0", "always"}, {"level0", "120"},
-                              {"appname1", "focal"}, {"rule1", "focus"}, {"level1", "90"},
-                              {"appname2", "mover"}, {"rule2", "moving"}, {"level2", "60"},
-                              {"appname3", "loner"}, {"rule3", "sometimes"}}));
+    write_settings({{"appname0", "steady"}, {"rule0", "always"}, {"level0", "120"},
+                    {"appname1", "focal"}, {"rule1", "focus"}, {"level1", "90"},
+                    {"appname2", "mover"}, {"rule2", "moving"}, {"level2", "60"},
+                    {"appname3", "loner"}, {"rule3", "sometimes"}});
     AppWindows unnamed = open_app("C:\\Apps\\terminal.exe");
     AppWindows no_rule = open_app("C:\\Apps\\loner.exe");
     HWND steady = app_window("C:\\Apps\\steady.exe");
     HWND focal = app_window("C:\\Apps\\focal.exe");
     ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
     for (const AppWindows &app : {unnamed, no_rule}) {
-        for (HWND w : {app.plain, app.own_alpha, app.keyed}) {
+        for (HWND w : app.all()) {
             fake::raise_event(EVENT_OBJECT_CREATE, w);
             fake::raise_event(EVENT_SYSTEM_FOREGROUND, w);
             fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, w);
@@ -166,8 +160,7 @@ TEST_F(GivenBack, AWindowWhoseRecordCannotBeWrittenIsLeftAlone)
 
 TEST_F(GivenBack, TheRecordOutlivesAReconfigureThatRemovesTheEntry)
 {
-    fake::set_file(PLUGIN_DIR + "Lumivane.rc",
-                   full_keys({{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}}));
+    write_settings(entry0("fader", "always", "120"));
     AppWindows app = open_app("C:\\Apps\\fader.exe");
     HWND hidden = fake::add_window(fake::add_process("C:\\Apps\\fader.exe"), {.visible = false});
     ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
@@ -175,7 +168,7 @@ TEST_F(GivenBack, TheRecordOutlivesAReconfigureThatRemovesTheEntry)
     EXPECT_TRUE(looks(app, 120));
     EXPECT_TRUE(has_alpha(hidden, 120));
 
-    fake::set_file(PLUGIN_DIR + "Lumivane.rc", full_keys({}));
+    write_settings({});
     fake::reconfigure();
     EXPECT_TRUE(looks(app, 120));   // a reconfigure changes no window at once
     fake::broadcast("@LumivaneTog");
@@ -188,8 +181,7 @@ TEST_F(GivenBack, TheRecordOutlivesAReconfigureThatRemovesTheEntry)
 // switched off, quit, or started again after the shell was killed without giving them back.
 TEST_F(GivenBack, EveryRecordedWindowComesBackWhenTheSettingsNoLongerAskForIt)
 {
-    using Keys = std::map<std::string, std::string>;
-    const Keys before = {{"appname0", "fader"}, {"rule0", "always"}, {"level0", "120"}};
+    const Keys before = entry0("fader", "always", "120");
     Keys excluded = before;
     excluded["exclude0"] = "fader";
     enum Then { SWITCH_OFF, QUIT, RESTART };
@@ -206,37 +198,29 @@ TEST_F(GivenBack, EveryRecordedWindowComesBackWhenTheSettingsNoLongerAskForIt)
         {"path lost, quit", before, true, QUIT, 255},
         {"restart, nothing names it", {}, false, RESTART, 255},
         {"restart, exclusion", excluded, false, RESTART, 255},
-        {"restart, rule none",
-         {{"appname0", "fader"}, {"rule0", "sometimes"}, {"level0", "90"}}, false, RESTART, 255},
-        {"restart, moving",
-         {{"appname0", "fader"}, {"rule0", "moving"}, {"level0", "90"}}, false, RESTART, 255},
+        {"restart, rule none", entry0("fader", "sometimes", "90"), false, RESTART, 255},
+        {"restart, moving", entry0("fader", "moving", "90"), false, RESTART, 255},
         {"restart, path lost", before, true, RESTART, 255},
-        {"restart, always", {{"appname0", "fader"}, {"rule0", "always"}, {"level0", "90"}}, false,
-         RESTART, 90},
+        {"restart, always", entry0("fader", "always", "90"), false, RESTART, 90},
         {"restart, global always",
          {{"global", "always"}, {"globallevel", "60"}, {"exclude0", "other"}}, false, RESTART, 60},
-        {"restart, focus waits for a foreground change",
-         {{"appname0", "fader"}, {"rule0", "focus"}, {"level0", "90"}}, false, RESTART, 120},
+        {"restart, focus waits for a foreground change", entry0("fader", "focus", "90"), false,
+         RESTART, 120},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        fake::set_file(PLUGIN_DIR + "Lumivane.rc", full_keys(before));
+        write_settings(before);
         // Another bitness's process: its path comes only from the image-name query.
-        fake::ProcessOptions fader = {.modules_readable = false};
-        DWORD process = fake::add_process("C:\\Apps\\fader.exe", fader);
-        AppWindows app = {fake::add_window(process), fake::add_window(process),
-                          fake::add_window(process)};
-        fake::set_own_layered(app.own_alpha, 0, 200, LWA_ALPHA);
-        fake::set_own_layered(app.keyed, KEY, 200, BOTH);
-        HWND hidden = fake::add_window(process, {.visible = false});
+        AppWindows app = open_app("C:\\Apps\\fader.exe", {.modules_readable = false});
+        HWND hidden = fake::add_window(app.process, {.visible = false});
         AppWindows untouched_app = open_app("C:\\Apps\\other.exe");
         ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
         fake::raise_event(EVENT_OBJECT_CREATE, hidden);
         ASSERT_TRUE(looks(app, 120));
         ASSERT_TRUE(has_alpha(hidden, 120));
 
-        fake::set_file(PLUGIN_DIR + "Lumivane.rc", full_keys(c.later));
+        write_settings(c.later);
         if (c.path_lost)
             fake::set_image_name_query_available(false);
         switch (c.then) {

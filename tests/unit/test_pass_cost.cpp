@@ -4,27 +4,22 @@
 
 #include "desktop_fixture.h"
 
-using PassCost = Desktop;
+class PassCost : public Desktop {
+protected:
+    static void open_windows(DWORD process, int count, std::vector<HWND> &windows)
+    {
+        for (int i = 0; i < count; ++i)
+            windows.push_back(fake::add_window(process));
+    }
 
-namespace {
-
-std::vector<HWND> open_windows(DWORD process, int count)
-{
-    std::vector<HWND> windows;
-    for (int i = 0; i < count; ++i)
-        windows.push_back(fake::add_window(process));
-    return windows;
-}
-
-int total_writes(const std::vector<HWND> &windows)
-{
-    int total = 0;
-    for (HWND w : windows)
-        total += fake::window(w).style_writes + fake::window(w).attribute_writes;
-    return total;
-}
-
-}  // namespace
+    static int total_writes(const std::vector<HWND> &windows)
+    {
+        int total = 0;
+        for (HWND w : windows)
+            total += writes(w);
+        return total;
+    }
+};
 
 TEST_F(PassCost, EveryPassLooksUpEachProcessOnceAndTheRestorePassNone)
 {
@@ -32,8 +27,9 @@ TEST_F(PassCost, EveryPassLooksUpEachProcessOnceAndTheRestorePassNone)
                   {"appname1", "quiet"}, {"rule1", "focus"}, {"level1", "150"}});
     DWORD busy = fake::add_process("C:\\Apps\\busy.exe");
     DWORD quiet = fake::add_process("C:\\Apps\\quiet.exe");
-    std::vector<HWND> busy_windows = open_windows(busy, 100);
-    std::vector<HWND> quiet_windows = open_windows(quiet, 40);
+    std::vector<HWND> windows;
+    open_windows(busy, 100, windows);
+    open_windows(quiet, 40, windows);
     // Hidden and never changed: nothing to look up in any pass.
     DWORD ghost = fake::add_process("C:\\Apps\\busy-ghost.exe");
     for (int i = 0; i < 20; ++i)
@@ -57,9 +53,7 @@ TEST_F(PassCost, EveryPassLooksUpEachProcessOnceAndTheRestorePassNone)
         EXPECT_EQ(fake::lookups_of(ghost), 0);
     }
     // The passes did their work on every window.
-    for (HWND w : busy_windows)
-        EXPECT_TRUE(is_plain(w));
-    for (HWND w : quiet_windows)
+    for (HWND w : windows)
         EXPECT_TRUE(is_plain(w));
     EXPECT_EQ(fake::open_handles(), 0);
 }
@@ -71,8 +65,7 @@ TEST_F(PassCost, APassOverMoreProcessesThanItsTableHoldsStillReachesEveryWindow)
     std::vector<HWND> windows;
     for (int i = 0; i < 300; ++i) {
         processes.push_back(fake::add_process("C:\\Apps\\many" + std::to_string(i) + ".exe"));
-        for (HWND w : open_windows(processes.back(), 3))
-            windows.push_back(w);
+        open_windows(processes.back(), 3, windows);
     }
     always_pass();
     for (HWND w : windows)
@@ -92,12 +85,10 @@ TEST_F(PassCost, WindowsThatAlreadyLookRightGetNoCalls)
                   {"appname0", "steady"}, {"rule0", "always"}, {"level0", "120"},
                   {"appname1", "owner"}, {"rule1", "always"}, {"level1", "180"}});
     std::vector<HWND> focused;
-    for (int i = 0; i < 10; ++i) {
-        DWORD process = fake::add_process("C:\\Apps\\app" + std::to_string(i) + ".exe");
-        for (HWND w : open_windows(process, 5))
-            focused.push_back(w);
-    }
-    std::vector<HWND> steady = open_windows(fake::add_process("C:\\Apps\\steady.exe"), 5);
+    for (int i = 0; i < 10; ++i)
+        open_windows(fake::add_process("C:\\Apps\\app" + std::to_string(i) + ".exe"), 5, focused);
+    std::vector<HWND> steady;
+    open_windows(fake::add_process("C:\\Apps\\steady.exe"), 5, steady);
     // Already at the level its rule gives it, by its owner's own choice.
     HWND own = app_window("C:\\Apps\\owner.exe");
     fake::set_own_layered(own, 0, 180, LWA_ALPHA);

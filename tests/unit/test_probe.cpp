@@ -45,7 +45,6 @@ TEST_F(Probe, PrintsPositionAndTheExecutableUnderThePointer)
 // the window exactly what the explanation says.
 TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
 {
-    using Keys = std::map<std::string, std::string>;
     const Keys always180 = {{"appname0", "fader"}, {"rule0", "always"}, {"level0", "180"}};
     const std::string entry0 = "Decided by: entry 0 (appname0: FADER, rule0: ALWAYS, level0: 180)\n";
     struct Case {
@@ -108,7 +107,7 @@ TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        fake::set_file(file, full_keys(c.keys));
+        write_settings(c.keys, file);
         read_settings(file.c_str());
         HWND window = app_window(exe, c.window, c.process);
         HWND other = app_window("C:\\Apps\\other.exe");

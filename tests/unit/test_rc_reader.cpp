@@ -136,14 +136,13 @@ TEST_F(RcReader, ReadStringFollowsTheLineRules)
         {"\n\n\r\n", "a", std::nullopt},
     };
     for (const StringCase &c : cases) {
+        SCOPED_TRACE("file " + ::testing::PrintToString(c.bytes) + ", key \"" + c.key + '"');
         std::string path = fresh_file(c.bytes);
-        EXPECT_EQ(value_of(path, c.key), c.expected)
-            << "file " << ::testing::PrintToString(c.bytes) << ", key \"" << c.key << '"';
+        EXPECT_EQ(value_of(path, c.key), c.expected);
         // Peekster's look-up, which keeps nothing between reads, finds the same.
         char value[RC_VALUE_SIZE];
         bool found = rc_read_value(path.c_str(), c.key, value, sizeof value);
-        EXPECT_EQ(found ? std::optional<std::string>(value) : std::nullopt, c.expected)
-            << "file " << ::testing::PrintToString(c.bytes) << ", key \"" << c.key << '"';
+        EXPECT_EQ(found ? std::optional<std::string>(value) : std::nullopt, c.expected);
     }
 }
 
@@ -192,10 +191,9 @@ TEST_F(RcReader, MissingFileOrNullArgumentsGiveDefaults)
 TEST_F(RcReader, FileExistsOnlyForFiles)
 {
     std::string file = fresh_file("");
-    std::string missing = dir_ + "/missing.rc";
     std::filesystem::create_directory(dir_ + "/sub.rc");
     EXPECT_TRUE(rc::file_exists(file.c_str()));
-    EXPECT_FALSE(rc::file_exists(missing.c_str()));
+    EXPECT_FALSE(rc::file_exists((dir_ + "/missing.rc").c_str()));
     EXPECT_FALSE(rc::file_exists(dir_.c_str()));
     EXPECT_FALSE(rc::file_exists((dir_ + "/sub.rc").c_str()));
     EXPECT_FALSE(rc::file_exists(""));

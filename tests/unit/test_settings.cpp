@@ -1,4 +1,6 @@
 // Finding and reading Lumivane.rc.
+#include <algorithm>
+
 #include "desktop_fixture.h"
 
 using Settings = Desktop;
@@ -20,13 +22,11 @@ TEST_F(Settings, SearchOrderPluginDirectoryThenShellDirectoryFirstNameFirst)
         fake::reset();
         // Each file names itself through its global level, so the level read shows which won.
         for (size_t i = 0; i < c.present.size(); ++i)
-            fake::set_file(c.present[i], full_keys({{"globallevel", std::to_string(100 + i)}}));
+            write_settings({{"globallevel", std::to_string(100 + i)}}, c.present[i]);
         load_settings(fake::plugin_module());
         EXPECT_EQ(g_settings.path, c.chosen);
-        int expected = 255;
-        for (size_t i = 0; i < c.present.size(); ++i)
-            if (c.present[i] == c.chosen)
-                expected = 100 + (int)i;
+        auto chosen = std::find(c.present.begin(), c.present.end(), c.chosen);
+        int expected = chosen == c.present.end() ? 255 : 100 + (int)(chosen - c.present.begin());
         EXPECT_EQ(g_settings.global_level, expected) << c.chosen;
     }
 }
@@ -64,8 +64,7 @@ TEST_F(Settings, GapsInTheNumberingAreEmptyEntries)
 
 TEST_F(Settings, ReloadAfterTheFileIsDeletedResetsEveryField)
 {
-    std::map<std::string, std::string> keys = {{"global", "always"}, {"globallevel", "1"},
-                                               {"focuslevel", "2"}};
+    Keys keys = {{"global", "always"}, {"globallevel", "1"}, {"focuslevel", "2"}};
     for (int i = 0; i < MAX_APPS; ++i) {
         keys["appname" + std::to_string(i)] = "app" + std::to_string(i);
         keys["rule" + std::to_string(i)] = "focus";
@@ -123,8 +122,8 @@ TEST_F(Settings, PluginPathNearTheBufferSizeNeverOverflows)
         fake::reset();
         fake::set_plugin_path(c.plugin);
         if (!c.file.empty())
-            fake::set_file(c.file, full_keys({{"globallevel", std::to_string(c.level)}}));
-        fake::set_file(dir + "Lumivane.rc", full_keys({{"globallevel", "99"}}));
+            write_settings({{"globallevel", std::to_string(c.level)}}, c.file);
+        write_settings({{"globallevel", "99"}}, dir + "Lumivane.rc");
         load_settings(fake::plugin_module());
         EXPECT_EQ(g_settings.path, c.file);
         EXPECT_EQ(g_settings.global_level, c.level);

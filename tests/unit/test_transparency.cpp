@@ -5,8 +5,6 @@
 
 using Transparency = Desktop;
 
-static const COLORREF KEY = 0x00FF00FF;
-
 TEST_F(Transparency, ApplyLevelKeepsTheWindowsOwnKeyGivesBackWhatItFoundAndLeavesSelfDrawnWindowsAlone)
 {
     enum Start { PLAIN, OWN_ALPHA, OWN_KEY, KEY_AND_ALPHA, BLACK_KEY, STALE_KEY, SELF_DRAWN };
@@ -16,7 +14,6 @@ TEST_F(Transparency, ApplyLevelKeepsTheWindowsOwnKeyGivesBackWhatItFoundAndLeave
         COLORREF key;
         DWORD flags;
     };
-    const DWORD BOTH = LWA_COLORKEY | LWA_ALPHA;
     struct Case {
         const char *name;
         Start start;
@@ -161,7 +158,7 @@ TEST_F(Transparency, LevelsUseTheirLowEightBits)
     } cases[] = {{"300", 44}, {"256", 0}, {"-1", 255}, {"-255", 1}, {"128", 128}};
     for (auto &c : cases) {
         SetUp();
-        use_settings({{"appname0", "app"}, {"rule0", "always"}, {"level0", c.configured}});
+        use_settings(entry0("app", "always", c.configured));
         HWND w = app_window("C:\\app.exe");
         always_pass();
         if (c.applied == 255)

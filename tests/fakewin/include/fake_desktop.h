@@ -36,15 +36,9 @@ struct WindowState {
     COLORREF key = 0;
     BYTE alpha = 0;
     DWORD flags = 0;
-    LONG style = 0;                // as GetWindowLongA(GWL_STYLE) answers
     int style_writes = 0;          // SetWindowLongA(GWL_EXSTYLE) calls that reached it
     int attribute_writes = 0;      // SetLayeredWindowAttributes calls that reached it
     int properties = 0;            // entries in its property list
-};
-
-struct Hook {
-    DWORD event_min, event_max, process_id, thread_id, flags;
-    HMODULE module;
 };
 
 struct MessageBox {
@@ -85,7 +79,7 @@ void raise_event(DWORD event, HWND window, DWORD from_thread = 0, LONG object_id
 // hook has been removed meanwhile, as under Wine.
 void queue_event(DWORD event, HWND window, DWORD from_thread = 0);
 void deliver_queued_events();
-std::vector<Hook> active_hooks();
+int active_hooks();   // how many window event hooks are installed now
 
 // Time on the shell's thread (timers.cpp): lets milliseconds pass, delivering each timer
 // whenever it falls due as the message loop would; the timers set and not yet killed (a
@@ -125,7 +119,6 @@ void reconfigure();
 std::vector<MessageBox> message_boxes();
 std::vector<HWND> windows_of_class(const std::string &class_name);
 bool class_registered(const std::string &class_name);
-LRESULT send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
 
 // The mouse pointer: its position and the window WindowFromPoint finds there (may be null).
 void set_pointer(LONG x, LONG y, HWND under);

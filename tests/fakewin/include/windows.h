@@ -10,7 +10,6 @@
 
 typedef int BOOL;
 typedef unsigned char BYTE;
-typedef char CHAR;
 typedef unsigned short WORD;
 typedef WORD ATOM;
 typedef uint32_t DWORD;
@@ -34,9 +33,7 @@ typedef struct HWND__ *HWND;
 typedef struct HINSTANCE__ *HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef struct HWINEVENTHOOK__ *HWINEVENTHOOK;
-typedef struct HICON__ *HICON;
-typedef HICON HCURSOR;
-typedef struct HBRUSH__ *HBRUSH;
+typedef struct HCURSOR__ *HCURSOR;
 typedef struct HMENU__ *HMENU;
 
 typedef LONG_PTR (*FARPROC)(void);
@@ -50,16 +47,12 @@ typedef struct tagPOINT {
     LONG y;
 } POINT;
 
+// Of the system's structures, only the fields the product fills in or reads.
 typedef struct tagWNDCLASSA {
     UINT style;
     WNDPROC lpfnWndProc;
-    int cbClsExtra;
-    int cbWndExtra;
     HINSTANCE hInstance;
-    HICON hIcon;
     HCURSOR hCursor;
-    HBRUSH hbrBackground;
-    LPCSTR lpszMenuName;
     LPCSTR lpszClassName;
 } WNDCLASSA;
 
@@ -67,9 +60,7 @@ typedef struct _OSVERSIONINFOA {
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
     DWORD dwMinorVersion;
-    DWORD dwBuildNumber;
     DWORD dwPlatformId;
-    CHAR szCSDVersion[128];
 } OSVERSIONINFOA;
 
 #define TRUE 1
