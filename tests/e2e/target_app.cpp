@@ -451,7 +451,7 @@ int main(int argc, char **argv)
         }
         if (i + 1 == argc || option.rfind("--", 0) != 0 ||
             !open_kind(option.substr(2), argv[i + 1])) {
-            say("failed " + option);
+            say("failed " + option + " (error " + std::to_string(GetLastError()) + ")");
             return 2;
         }
     }
