@@ -55,7 +55,6 @@
 namespace {
 
 const char WINDOW_CLASS[] = "LumivaneTargetWindow";
-const BYTE OWN_ALPHA = 200;
 
 std::map<std::string, HWND> g_windows;
 int g_opened;

@@ -4,7 +4,6 @@
 // the shell's readers answer and the rules say.
 #include "live_desktop.h"
 
-#include <array>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,11 +12,8 @@ namespace {
 
 // Five applications whose windows every file below talks about, or leaves alone.
 const char *const APPS[] = {"ALPHA", "BRAVO", "CHARLIE", "DELTA", "ECHO"};
-constexpr size_t APP_COUNT = sizeof APPS / sizeof APPS[0];
-using Looks = std::array<ExpectedLook, APP_COUNT>;
+using Looks = std::vector<ExpectedLook>;   // of the five windows, in that order
 const Looks ALL_OPAQUE = {opaque(), opaque(), opaque(), opaque(), opaque()};
-
-const char TOGGLED[] = "delivered @LumivaneTog to 1 window(s)";
 
 std::string line(const std::string &key, const std::string &value)
 {
@@ -105,7 +101,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(LiveDesktop::SetUp());
         RemoveDirectoryA(settings_path().c_str());
         for (const char *name : APPS)
-            windows_.push_back(start_app(name, {{"visible", "main"}}).window("main"));
+            windows_.push_back(start_app(name).window("main"));
     }
 
     void TearDown() override
@@ -117,24 +113,16 @@ protected:
 
     std::string settings_path() const { return directory() + "Lumivane.rc"; }
 
-    std::vector<Expectation> expect(const Looks &looks) const
-    {
-        std::vector<Expectation> expected;
-        for (size_t i = 0; i < APP_COUNT; ++i)
-            expected.emplace_back(windows_[i], looks[i]);
-        return expected;
-    }
-
     // The effect off and on again gives the same looks; -quit restores every window and the
     // host exits 0.
     void toggle_twice_and_quit(const Looks &looks)
     {
-        ASSERT_TRUE(deliver("-exec @LumivaneTog", TOGGLED));
-        EXPECT_TRUE(looks_are(expect(ALL_OPAQUE)));
-        ASSERT_TRUE(deliver("-exec @LumivaneTog", TOGGLED));
-        EXPECT_TRUE(looks_are(expect(looks)));
+        ASSERT_TRUE(toggle());
+        EXPECT_TRUE(looks_are(paired(windows_, ALL_OPAQUE)));
+        ASSERT_TRUE(toggle());
+        EXPECT_TRUE(looks_are(paired(windows_, looks)));
         ASSERT_TRUE(quit_host());
-        EXPECT_TRUE(looks_are(expect(ALL_OPAQUE)));
+        EXPECT_TRUE(looks_are(paired(windows_, ALL_OPAQUE)));
     }
 
     std::vector<HWND> windows_;
@@ -148,7 +136,7 @@ TEST_F(HostileSettings, EachFileLeavesTheShellRunningAndTheWindowsAsTheReadersAn
     struct Case {
         const char *name;
         std::string text;
-        Looks looks;   // of ALPHA, BRAVO, CHARLIE, DELTA, ECHO
+        Looks looks;
     };
     const Case cases[] = {
         {"levels abc, 300, -1, 99999999999, -99999999999", levels_file(),
@@ -168,7 +156,7 @@ TEST_F(HostileSettings, EachFileLeavesTheShellRunningAndTheWindowsAsTheReadersAn
         SCOPED_TRACE(c.name);
         write_settings(c.text);
         ASSERT_NO_FATAL_FAILURE(start_host());
-        EXPECT_TRUE(looks_are(expect(c.looks)));
+        EXPECT_TRUE(looks_are(paired(windows_, c.looks)));
         ASSERT_NO_FATAL_FAILURE(toggle_twice_and_quit(c.looks));
     }
 }
@@ -178,19 +166,20 @@ TEST_F(HostileSettings, DirectoryInPlaceOfTheFileCountsAsNoFile)
     ASSERT_FALSE(HasFailure());
     write_settings(settings_entry(0, "alpha", "ALWAYS", 100));
     ASSERT_NO_FATAL_FAILURE(start_host());
-    ASSERT_TRUE(looks_are(expect({translucent(100), opaque(), opaque(), opaque(), opaque()})));
+    ASSERT_TRUE(
+        looks_are(paired(windows_, {translucent(100), opaque(), opaque(), opaque(), opaque()})));
 
     // Reconfigured with a directory there: every setting is back at its default, so the
     // next ALWAYS pass leaves every window alone.
     ASSERT_TRUE(DeleteFileA(settings_path().c_str()));
     ASSERT_TRUE(CreateDirectoryA(settings_path().c_str(), NULL));
-    ASSERT_TRUE(deliver("-reconfigure", "reconfigure delivered to 1 window(s)"));
+    ASSERT_TRUE(reconfigure());
     ASSERT_NO_FATAL_FAILURE(toggle_twice_and_quit(ALL_OPAQUE));
 
     // Starting with the directory there: nothing at start-up, nothing for a new window.
     ASSERT_NO_FATAL_FAILURE(start_host());
     TargetApp &later = start_app("ALPHA", {{"visible", "later"}});
     EXPECT_TRUE(looks_are({{later.window("later"), opaque()}}));
-    EXPECT_TRUE(looks_are(expect(ALL_OPAQUE)));
+    EXPECT_TRUE(looks_are(paired(windows_, ALL_OPAQUE)));
     ASSERT_NO_FATAL_FAILURE(toggle_twice_and_quit(ALL_OPAQUE));
 }

@@ -29,7 +29,7 @@ TEST_F(LiveDesktop, ApplicationsOfTheOtherBitnessFollowEveryRuleAndAreRestored)
     ASSERT_TRUE(steady.raise("foreground", "main"));
     EXPECT_TRUE(looks_become({{focus, translucent(120)}}));
 
-    ASSERT_TRUE(deliver("-exec @LumivaneTog", "delivered @LumivaneTog to 1 window(s)"));
+    ASSERT_TRUE(toggle());
     EXPECT_TRUE(looks_are({{always, opaque()}, {later, opaque()}, {focus, opaque()},
                            {moving, opaque()}}));
 }

@@ -41,11 +41,8 @@ ErrorBox wait_for_message_box(DWORD process_id, DWORD timeout_ms)
     ErrorBox box;
     DWORD start = GetTickCount();
     do {
-        HWND window = NULL;
-        while ((window = FindWindowExA(NULL, window, "#32770", NULL)) != NULL) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == process_id && IsWindowVisible(window)) {
+        for (HWND window : top_level_windows("#32770", process_id)) {
+            if (IsWindowVisible(window)) {
                 box.window = window;
                 box.caption = window_text(window);
                 EnumChildWindows(window, take_message_text, reinterpret_cast<LPARAM>(&box));
@@ -65,7 +62,7 @@ TEST_F(LiveDesktop, SystemOlderThanWindows2000GetsTheErrorBoxAndNoWindowIsTouche
     write_settings("Lumivane.plugin.global: ALWAYS\n"
                    "Lumivane.plugin.globallevel: 90\n" +
                    settings_entry(0, "STEADY", "ALWAYS", 180));
-    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
+    TargetApp &steady = start_app("STEADY");
     ASSERT_FALSE(HasFailure());
     HWND main = steady.window("main");
 
