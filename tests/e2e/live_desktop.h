@@ -95,7 +95,8 @@ protected:
 
     // Starts BLACKBOX.EXE in the test directory without waiting for anything.
     void launch_host();
-    // Starts the host and waits for the plug-in's start-up to answer expected_result.
+    // Starts the host and waits for the plug-in's start-up to answer expected_result. Its
+    // first start in a test ends the test if anything failed so far, such as an app's start.
     void start_host(int expected_result = 0);
     ChildProcess &host() { return *host_; }
     // Waits for the next host line that starts with prefix; line receives it.

@@ -2,8 +2,6 @@
 // compared byte for byte with what a user's console shows.
 #include "live_desktop.h"
 
-#include <string>
-
 namespace {
 
 // Brings the app's window "main" to the top of the desktop and rests the pointer on the

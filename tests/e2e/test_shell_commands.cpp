@@ -4,16 +4,12 @@
 // report line is there, the plug-in has handled the command.
 #include "live_desktop.h"
 
-#include <string>
-#include <vector>
-
 TEST_F(LiveDesktop, ToggleRestoresEveryWindowThenTurnsBackOnAndOtherSpellingsDoNothing)
 {
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180) +
                    settings_entry(1, "MOVER", "MOVING", 100));
     TargetApp &steady = start_app("STEADY", {{"visible", "main"}, {"visible", "second"}});
     TargetApp &mover = start_app("MOVER");
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
     HWND main = steady.window("main"), second = steady.window("second");
     HWND hidden = steady.open("hidden", "later");
@@ -49,7 +45,6 @@ TEST_F(LiveDesktop, ReconfigureChangesNoWindowAtOnceButANewWindowGetsTheNewLevel
 {
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
     TargetApp &steady = start_app("STEADY");
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
     ASSERT_TRUE(looks_are({{steady.window("main"), translucent(180)}}));
 
@@ -94,7 +89,6 @@ TEST_F(LiveDesktop, CloseRequestLeavesThePluginWindowAliveAndTheToggleStillWorks
 {
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
     TargetApp &steady = start_app("STEADY");
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
     std::vector<HWND> plugin_windows = top_level_windows("Lumivane", host().id());
     ASSERT_FALSE(plugin_windows.empty()) << "no window of class Lumivane in the host";
@@ -115,7 +109,6 @@ TEST_F(LiveDesktop, QuitRestoresEveryWindowAndTheHostExitsZero)
                    settings_entry(1, "FOCAL", "FOCUS", 120));
     TargetApp &steady = start_app("STEADY");
     TargetApp &focal = start_app("FOCAL", {{"visible", "main"}, {"visible", "other"}});
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
     HWND hidden = steady.open("hidden", "later");
     ASSERT_TRUE(focal.raise("foreground", "main"));
@@ -133,7 +126,6 @@ TEST_F(LiveDesktop, WindowsLumivaneChangedComeBackWhateverTheSettingsSayNow)
     const std::string excluded = named + "Lumivane.plugin.exclude0: FADER\n";
     write_settings(named);
     TargetApp &fader = start_app("FADER");
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
     HWND main = fader.window("main");
     ASSERT_TRUE(looks_are({{main, translucent(120)}}));

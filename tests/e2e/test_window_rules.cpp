@@ -7,9 +7,6 @@
 // raised, so once the second has acted the first has been handled.
 #include "live_desktop.h"
 
-#include <string>
-#include <vector>
-
 namespace {
 
 const char EXCLUDE_SHUNNED[] = "Lumivane.plugin.exclude0: shunned\n";
@@ -26,25 +23,20 @@ TEST_F(LiveDesktop, StartUpMakesRunningAlwaysAppsTranslucentAndLeavesFocusAppsFo
     TargetApp &focal = start_app("FOCAL");
     TargetApp &shunned = start_app("SHUNNED");
     TargetApp &plain = start_app("PLAIN");
-    ASSERT_FALSE(HasFailure());
 
     ASSERT_NO_FATAL_FAILURE(start_host());
     // The ALWAYS pass over the visible windows has run before beginPlugin answers.
-    EXPECT_TRUE(looks_are({
-        {steady.window("main"), translucent(180)},
-        {steady.window("tucked"), opaque()},
-        {focal.window("main"), opaque()},
-        {shunned.window("main"), opaque()},
-        {plain.window("main"), translucent(90)},
-    }));
+    EXPECT_TRUE(looks_are({{steady.window("main"), translucent(180)},
+                           {steady.window("tucked"), opaque()},
+                           {focal.window("main"), opaque()},
+                           {shunned.window("main"), opaque()},
+                           {plain.window("main"), translucent(90)}}));
 
     ASSERT_TRUE(plain.raise("foreground", "main"));
-    EXPECT_TRUE(looks_become({
-        {focal.window("main"), translucent(120)},
-        {plain.window("main"), translucent(90)},
-        {steady.window("main"), translucent(180)},
-        {shunned.window("main"), opaque()},
-    }));
+    EXPECT_TRUE(looks_become({{focal.window("main"), translucent(120)},
+                              {plain.window("main"), translucent(90)},
+                              {steady.window("main"), translucent(180)},
+                              {shunned.window("main"), opaque()}}));
 }
 
 TEST_F(LiveDesktop, WindowOfAlwaysAppOpenedAfterStartUpIsTranslucentAsSoonAsItExists)
@@ -52,7 +44,6 @@ TEST_F(LiveDesktop, WindowOfAlwaysAppOpenedAfterStartUpIsTranslucentAsSoonAsItEx
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
     TargetApp &steady = start_app("STEADY", {{"visible", "first"}});
     TargetApp &plain = start_app("PLAIN", {});
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
 
     HWND other = plain.open("visible", "later");
@@ -75,7 +66,6 @@ TEST_F(LiveDesktop, ForegroundChangePutsTheNewForegroundWindowAtTheFocusLevelAnd
     TargetApp &focal = start_app("FOCAL");
     TargetApp &steady = start_app("STEADY");
     TargetApp &shunned = start_app("SHUNNED");
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
 
     const std::vector<HWND> windows = {plain.window("main"), plain.window("second"),
@@ -107,7 +97,6 @@ TEST_F(LiveDesktop, MovingWindowIsTranslucentForTheMoveAndOpaqueAfterIt)
     TargetApp &mover = start_app("MOVER", {{"visible", "main"}, {"visible", "other"}});
     TargetApp &steady = start_app("STEADY");
     TargetApp &plain = start_app("PLAIN");
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
     EXPECT_TRUE(looks_are({{mover.window("main"), opaque()}}));
 
@@ -115,11 +104,9 @@ TEST_F(LiveDesktop, MovingWindowIsTranslucentForTheMoveAndOpaqueAfterIt)
     ASSERT_TRUE(steady.raise("movestart", "main"));
     ASSERT_TRUE(mover.raise("movestart", "main"));
     EXPECT_TRUE(looks_become({{mover.window("main"), translucent(100)}}));
-    EXPECT_TRUE(looks_are({
-        {mover.window("other"), opaque()},
-        {plain.window("main"), opaque()},
-        {steady.window("main"), translucent(180)},
-    }));
+    EXPECT_TRUE(looks_are({{mover.window("other"), opaque()},
+                           {plain.window("main"), opaque()},
+                           {steady.window("main"), translucent(180)}}));
 
     ASSERT_TRUE(steady.raise("moveend", "main"));
     ASSERT_TRUE(mover.raise("moveend", "main"));
@@ -131,7 +118,6 @@ TEST_F(LiveDesktop, AlwaysAppsChildControlsAndCaretsStayAsTheyAreAndItsOwnedPopU
 {
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
     TargetApp &steady = start_app("STEADY");
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
     HWND main = steady.window("main");
     ASSERT_TRUE(looks_are({{main, translucent(180)}}));
