@@ -78,13 +78,6 @@ static std::unique_ptr<ChildProcess> start_helper(bool other_bitness, const std:
                                           std::string());
 }
 
-static std::string handle_text(HWND window)
-{
-    char text[24];
-    snprintf(text, sizeof text, "%llx", (unsigned long long)(UINT_PTR)window);
-    return text;
-}
-
 static std::unique_ptr<ChildProcess> s_other;
 static HWND s_other_window;
 static HANDLE s_release;
@@ -147,7 +140,7 @@ void end_other_process()
 
 UINT_PTR take_property_elsewhere(HWND window, const char *name, bool other_bitness)
 {
-    auto taker = start_helper(other_bitness, "take " + handle_text(window) + " " + name);
+    auto taker = start_helper(other_bitness, "take " + std::to_string((UINT_PTR)window) + " " + name);
     auto value = taker ? taker->wait_for_exit(10000 * time_scale()) : std::nullopt;
     return value ? *value : 0;
 }

@@ -158,6 +158,8 @@ void LiveDesktop::SetUp()
 void LiveDesktop::prepare_directory()
 {
     CreateDirectoryA(directory_.c_str(), NULL);
+    // A test may have left a folder in the place of the settings file.
+    RemoveDirectoryA((directory_ + "Lumivane.rc").c_str());
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((directory_ + "*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {

@@ -72,16 +72,8 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(LiveDesktop::SetUp());
-        RemoveDirectoryA(settings_path().c_str());
         for (const char *name : APPS)
             windows_.push_back(start_app(name).window("main"));
-    }
-
-    void TearDown() override
-    {
-        LiveDesktop::TearDown();
-        // Other tests write their settings file here.
-        RemoveDirectoryA(settings_path().c_str());
     }
 
     std::string settings_path() const { return directory() + "Lumivane.rc"; }
