@@ -19,26 +19,22 @@
 
 namespace {
 
-struct Expected {
-    HWND window;
-    ExpectedLook look;
-};
-
-bool read_expected(const char *argument, Expected *expected)
+bool read_expected(const char *argument, Expectation *expected)
 {
     unsigned long long handle = 0;
     unsigned long rgb = 0;
     int alpha = -1;
     int read = sscanf(argument, "%llx=%d/%lx", &handle, &alpha, &rgb);
-    expected->window = (HWND)(UINT_PTR)handle;
+    auto &[window, look] = *expected;
+    window = (HWND)(UINT_PTR)handle;
     if (read == 3)
-        expected->look = keyed(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF), (BYTE)alpha);
+        look = keyed(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF), (BYTE)alpha);
     else
-        expected->look = alpha == 255 ? opaque() : translucent((BYTE)alpha);
-    return read >= 2 && expected->window != NULL && alpha >= 0 && alpha <= 255;
+        look = alpha == 255 ? opaque() : translucent((BYTE)alpha);
+    return read >= 2 && window != NULL && alpha >= 0 && alpha <= 255;
 }
 
-void print_line(const Expected &expected, const WindowLook &look)
+void print_line(const Expectation &expected, const WindowLook &look)
 {
     bool keyed = look.layered && look.has_attributes && (look.flags & LWA_COLORKEY);
     bool alpha_on = look.layered && look.has_attributes && (look.flags & LWA_ALPHA);
@@ -46,9 +42,9 @@ void print_line(const Expected &expected, const WindowLook &look)
     if (keyed)
         snprintf(key, sizeof key, "%02X%02X%02X", GetRValue(look.key), GetGValue(look.key),
                  GetBValue(look.key));
-    printf("%llx %s %d %s %s\n", (unsigned long long)(UINT_PTR)expected.window,
+    printf("%llx %s %d %s %s\n", (unsigned long long)(UINT_PTR)expected.first,
            !look.exists ? "gone" : look.layered ? "yes" : "no", alpha_on ? look.alpha : 255, key,
-           matches(look, expected.look) ? "ok" : "wrong");
+           matches(look, expected.second) ? "ok" : "wrong");
 }
 
 }  // namespace
@@ -60,28 +56,15 @@ int main(int argc, char **argv)
         return 2;
     }
     DWORD timeout = (DWORD)atol(argv[1]);
-    std::vector<Expected> expected(argc - 2);
+    std::vector<Expectation> expected(argc - 2);
     for (int i = 2; i < argc; ++i) {
         if (!read_expected(argv[i], &expected[i - 2])) {
             fprintf(stderr, "window_looks.exe: cannot read %s\n", argv[i]);
             return 2;
         }
     }
-
-    // The shell changes windows as it handles events, a moment after they happen.
-    DWORD start = GetTickCount();
-    std::vector<WindowLook> looks(expected.size());
-    bool all_match;
-    for (;;) {
-        all_match = true;
-        for (size_t i = 0; i < expected.size(); ++i) {
-            looks[i] = look_at(expected[i].window);
-            all_match = all_match && matches(looks[i], expected[i].look);
-        }
-        if (all_match || GetTickCount() - start >= timeout)
-            break;
-        Sleep(50);
-    }
+    std::vector<WindowLook> looks;
+    bool all_match = wait_for_looks(expected, timeout, &looks);
     for (size_t i = 0; i < expected.size(); ++i)
         print_line(expected[i], looks[i]);
     fflush(stdout);

@@ -21,10 +21,7 @@ static std::string next_word(const std::string &text, size_t *at)
 
 static Command invalid(const char *problem)
 {
-    Command command;
-    command.kind = CommandKind::invalid;
-    command.text = problem;
-    return command;
+    return Command{CommandKind::invalid, false, problem};
 }
 
 Command parse_command_line(const char *command_line)

@@ -44,7 +44,4 @@ bool create_main_window(HINSTANCE instance)
     return s_main_window != NULL;
 }
 
-HWND main_window()
-{
-    return s_main_window;
-}
+HWND main_window() { return s_main_window; }

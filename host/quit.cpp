@@ -27,10 +27,7 @@ void request_quit()
         quit_now();
 }
 
-BusyShell::BusyShell()
-{
-    ++s_busy_depth;
-}
+BusyShell::BusyShell() { ++s_busy_depth; }
 
 BusyShell::~BusyShell()
 {

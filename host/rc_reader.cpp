@@ -128,14 +128,8 @@ int read_int(const char *path, const char *key, int fallback)
     return value ? rc_text_to_int(value->c_str()) : fallback;
 }
 
-bool file_exists(const char *path)
-{
-    return path && stat_file(path, nullptr);
-}
+bool file_exists(const char *path) { return path && stat_file(path, nullptr); }
 
-void forget_files()
-{
-    s_cache.clear();
-}
+void forget_files() { s_cache.clear(); }
 
 }  // namespace rc

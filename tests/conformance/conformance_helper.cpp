@@ -6,7 +6,7 @@
 //   conformance_helper hung TITLE      opens a visible window, layered at alpha 120, then
 //                                      handles no message until the event named TITLE is
 //                                      set (20 s at most), then runs until it is closed
-//   conformance_helper take HWND NAME  removes the property NAME (hex window handle) and
+//   conformance_helper take HWND NAME  removes the property NAME (decimal window handle) and
 //                                      exits with its value (0: none)
 #include <windows.h>
 
@@ -46,7 +46,7 @@ static int own_window(const char *title, bool hung)
 
 static int take_property(const char *handle, const char *name)
 {
-    HWND window = (HWND)(UINT_PTR)strtoull(handle, NULL, 16);
+    HWND window = (HWND)(UINT_PTR)strtoull(handle, NULL, 10);
     ATOM atom = GlobalAddAtomA(name);
     if (!atom)
         return 0;

@@ -7,6 +7,7 @@
 #include <psapi.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -135,25 +136,30 @@ static BOOL CALLBACK record_window(HWND window, LPARAM param)
     return (int)enumeration->seen.size() < enumeration->stop_after;
 }
 
+// What EnumWindows hands out to a callback that stops it after stop_after windows.
+static std::vector<HWND> enumerate(int stop_after = 1 << 30)
+{
+    Enumeration enumeration = {{}, stop_after};
+    EnumWindows(record_window, (LPARAM)&enumeration);
+    return enumeration.seen;
+}
+
+// The place of window in windows, or -1.
+static int place_of(HWND window, const std::vector<HWND> &windows)
+{
+    auto found = std::find(windows.begin(), windows.end(), window);
+    return found == windows.end() ? -1 : (int)(found - windows.begin());
+}
+
 TEST(Conformance, EnumWindowsGoesTopDownAndStopsWhenTheCallbackSaysSo)
 {
     HWND older = make_window(0, true);
     HWND newer = make_window(0, false);
-    Enumeration all = {{}, 1 << 30};
-    EnumWindows(record_window, (LPARAM)&all);
-    auto position = [&](HWND window) {
-        for (size_t i = 0; i < all.seen.size(); ++i)
-            if (all.seen[i] == window)
-                return (int)i;
-        return -1;
-    };
-    ASSERT_GE(position(older), 0);
-    EXPECT_GE(position(newer), 0);   // hidden windows are enumerated too
-    EXPECT_LT(position(newer), position(older));
-
-    Enumeration first_only = {{}, 1};
-    EnumWindows(record_window, (LPARAM)&first_only);
-    EXPECT_EQ(first_only.seen.size(), 1u);
+    std::vector<HWND> all = enumerate();
+    ASSERT_GE(place_of(older, all), 0);
+    EXPECT_GE(place_of(newer, all), 0);   // hidden windows are enumerated too
+    EXPECT_LT(place_of(newer, all), place_of(older, all));
+    EXPECT_EQ(enumerate(1).size(), 1u);
     remove_window(newer);
     remove_window(older);
     EXPECT_FALSE(IsWindow(older));
@@ -169,8 +175,11 @@ static void CALLBACK record_event(HWINEVENTHOOK, DWORD event, HWND, LONG object_
     g_objects.push_back({object_id, child_id});
 }
 
+// Hooks the move and size events, with the record of events cleared.
 static HWINEVENTHOOK hook_move_size()
 {
+    g_events.clear();
+    g_objects.clear();
     return SetWinEventHook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND,
                            GetModuleHandleA(NULL), record_event, 0, 0,
                            WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNTHREAD);
@@ -181,7 +190,6 @@ TEST(Conformance, HooksSeeTheirRangeOnlyUntilRemoved)
     HWND window = make_window(0, false);
     HWINEVENTHOOK hook = hook_move_size();
     ASSERT_TRUE(hook != NULL);
-    g_events.clear();
     conformance::raise_from_other_thread(EVENT_SYSTEM_FOREGROUND, window);
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
     conformance::raise_from_other_thread(EVENT_OBJECT_CREATE, window);
@@ -203,7 +211,6 @@ TEST(Conformance, EventsRaisedBeforeTheHookWentStillReachItsCallback)
     HWND window = make_window(0, false);
     HWINEVENTHOOK hook = hook_move_size();
     ASSERT_TRUE(hook != NULL);
-    g_events.clear();
     for (int i = 0; i < 3; ++i)
         conformance::raise_later_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
     EXPECT_TRUE(UnhookWinEvent(hook));
@@ -218,7 +225,6 @@ TEST(Conformance, HooksReceiveTheObjectAndChildIdOfEachEvent)
     HWND window = make_window(0, false);
     HWINEVENTHOOK hook = hook_move_size();
     ASSERT_TRUE(hook != NULL);
-    g_objects.clear();
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window, CARET, CHILDID_SELF);
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZEEND, window, OBJID_WINDOW, 3);
@@ -237,7 +243,6 @@ TEST(Conformance, HooksSkipEventsOfTheInstallingThread)
         GTEST_SKIP() << "Wine does not skip the installing thread's own events";
     HWND window = make_window(0, false);
     HWINEVENTHOOK hook = hook_move_size();
-    g_events.clear();
     conformance::raise_from_own_thread(EVENT_SYSTEM_MOVESIZESTART, window);
     EXPECT_TRUE(g_events.empty());
     conformance::raise_from_other_thread(EVENT_SYSTEM_MOVESIZESTART, window);
@@ -260,16 +265,9 @@ TEST(Conformance, ChildWindowsSayChildInTheirStyleCanBeLayeredAndGoWithTheirPare
     EXPECT_TRUE(IsWindowVisible(owned));
 
     // EnumWindows hands out owned windows, which are top-level, but no child window.
-    Enumeration all = {{}, 1 << 30};
-    EnumWindows(record_window, (LPARAM)&all);
-    auto seen = [&](HWND window) {
-        for (HWND w : all.seen)
-            if (w == window)
-                return true;
-        return false;
-    };
-    EXPECT_TRUE(seen(owned));
-    EXPECT_FALSE(seen(child));
+    std::vector<HWND> all = enumerate();
+    EXPECT_GE(place_of(owned, all), 0);
+    EXPECT_EQ(place_of(child, all), -1);
 
     // The root of a child is the top-level window that holds it; an owned window is its own.
     EXPECT_EQ(GetAncestor(child, GA_ROOT), top);

@@ -2,10 +2,11 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "../e2e/child_process.h"
 #include "../e2e/run_environment.h"
 #include "platform.h"
 
@@ -49,20 +50,11 @@ HWND make_owned_window(HWND owner)
                            NULL, GetModuleHandleA(NULL), NULL);
 }
 
-// The helper program of the wanted bitness, named by the build in the environment; Unix
-// paths are reached through Wine's Z: drive.
+// The helper program of the wanted bitness, named by the build in the environment.
 static std::string helper_path(bool other_bitness)
 {
-    const char *value =
-        getenv(other_bitness ? "LUMIVANE_CONFORMANCE_OTHER_HELPER" : "LUMIVANE_CONFORMANCE_HELPER");
-    std::string path = value ? value : "";
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char &c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
+    return path_from_environment(other_bitness ? "LUMIVANE_CONFORMANCE_OTHER_HELPER"
+                                               : "LUMIVANE_CONFORMANCE_HELPER");
 }
 
 // True when the helper is a 32-bit program that cannot run here; says why once, on stderr.
@@ -76,29 +68,18 @@ static bool cannot_run_32bit_helper(bool other_bitness, bool did_not_start)
     return !why.empty();
 }
 
-// Runs the helper with arguments; false when it could not be started.
-static bool start_helper(bool other_bitness, const std::string &arguments,
-                         PROCESS_INFORMATION *process)
+// Runs the helper with arguments; null when it cannot run here. It is ended, if it still
+// runs, when the result goes.
+static std::unique_ptr<ChildProcess> start_helper(bool other_bitness, const std::string &arguments)
 {
     if (cannot_run_32bit_helper(other_bitness, false))
-        return false;
-    std::string command_line = "\"" + helper_path(other_bitness) + "\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    return CreateProcessA(NULL, &command_line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                          process) != FALSE;
+        return nullptr;
+    return std::make_unique<ChildProcess>("\"" + helper_path(other_bitness) + "\" " + arguments,
+                                          std::string());
 }
 
-static std::string handle_text(HWND window)
-{
-    char text[24];
-    snprintf(text, sizeof text, "%llx", (unsigned long long)(UINT_PTR)window);
-    return text;
-}
-
-static PROCESS_INFORMATION s_other = {};
+static std::unique_ptr<ChildProcess> s_other;
 static HWND s_other_window;
-
 static HANDLE s_release;
 
 // The helper's window: "window" or "hung" (see conformance_helper.cpp).
@@ -110,7 +91,7 @@ static HWND start_window_helper(bool other_bitness, const char *mode)
     s_other_window = NULL;
     if (strcmp(mode, "hung") == 0)
         s_release = CreateEventA(NULL, TRUE, FALSE, title.c_str());
-    if (!start_helper(other_bitness, std::string(mode) + " " + title, &s_other))
+    if (!(s_other = start_helper(other_bitness, std::string(mode) + " " + title)))
         return NULL;
     for (DWORD i = 0; i < 500 * time_scale() && !s_other_window; ++i) {
         s_other_window = FindWindowA(NULL, title.c_str());
@@ -152,27 +133,16 @@ void end_other_process()
     release_other_process();
     if (s_other_window)
         PostMessageA(s_other_window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(s_other.hProcess, 10000 * time_scale()) != WAIT_OBJECT_0)
-        TerminateProcess(s_other.hProcess, 1);
-    CloseHandle(s_other.hThread);
-    CloseHandle(s_other.hProcess);
-    s_other = {};
+    if (s_other)
+        s_other->wait_for_exit(10000 * time_scale());
+    s_other.reset();
 }
 
 UINT_PTR take_property_elsewhere(HWND window, const char *name, bool other_bitness)
 {
-    PROCESS_INFORMATION taker = {};
-    if (!start_helper(other_bitness, "take " + handle_text(window) + " " + name, &taker))
-        return 0;
-    DWORD value = 0;
-    if (WaitForSingleObject(taker.hProcess, 10000 * time_scale()) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(taker.hProcess, &value)) {
-        TerminateProcess(taker.hProcess, 1);
-        value = 0;
-    }
-    CloseHandle(taker.hThread);
-    CloseHandle(taker.hProcess);
-    return value;
+    auto taker = start_helper(other_bitness, "take " + std::to_string((UINT_PTR)window) + " " + name);
+    auto value = taker ? taker->wait_for_exit(10000 * time_scale()) : std::nullopt;
+    return value ? *value : 0;
 }
 
 HANDLE open_test_process(std::string *exe_path)
@@ -216,22 +186,23 @@ static DWORD WINAPI raise_event_thread(LPVOID param)
     return 0;
 }
 
-void raise_later_from_other_thread(DWORD event, HWND window)
+static void raise_on_new_thread(EventToRaise raise)
 {
-    EventToRaise raise = {event, window, OBJID_WINDOW, CHILDID_SELF};
     HANDLE thread = CreateThread(NULL, 0, raise_event_thread, &raise, 0, NULL);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
+}
+
+void raise_later_from_other_thread(DWORD event, HWND window)
+{
+    raise_on_new_thread({event, window, OBJID_WINDOW, CHILDID_SELF});
 }
 
 void let_callbacks_run() { pump_for(300); }
 
 void raise_from_other_thread(DWORD event, HWND window, LONG object_id, LONG child_id)
 {
-    EventToRaise raise = {event, window, object_id, child_id};
-    HANDLE thread = CreateThread(NULL, 0, raise_event_thread, &raise, 0, NULL);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    raise_on_new_thread({event, window, object_id, child_id});
     pump_for(300);
 }
 

@@ -7,15 +7,14 @@
 
 #include <string>
 
-// Magenta: the parts of a keyed window that its own colour key makes see-through.
-const COLORREF OWN_COLOUR_KEY = RGB(255, 0, 255);
+#include "window_look.h"
 
 struct Card {
     std::string caption; // the window's title, in its title bar
     std::string name;    // the executable's name, shown large
     std::string lines;   // further lines, separated by '|'
     COLORREF colour;     // the background
-    bool keyed;          // has a hole in its own colour key
+    bool keyed;          // has a hole in its own colour key (OWN_COLOUR_KEY)
     bool wallpaper;      // the full-screen pattern instead of a card
 };
 

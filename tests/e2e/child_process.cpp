@@ -35,8 +35,8 @@ ChildProcess::ChildProcess(const std::string &command_line, const std::string &d
     startup.hStdError = child_output;
     PROCESS_INFORMATION info = {};
     std::string writable = command_line;
-    if (CreateProcessA(NULL, writable.data(), NULL, NULL, TRUE, 0, NULL, directory.c_str(),
-                       &startup, &info)) {
+    if (CreateProcessA(NULL, writable.data(), NULL, NULL, TRUE, 0, NULL,
+                       directory.empty() ? NULL : directory.c_str(), &startup, &info)) {
         CloseHandle(info.hThread);
         process_ = info.hProcess;
         id_ = info.dwProcessId;
@@ -48,12 +48,10 @@ ChildProcess::ChildProcess(const std::string &command_line, const std::string &d
 ChildProcess::~ChildProcess()
 {
     terminate();
-    if (process_)
-        CloseHandle(process_);
-    if (input_)
-        CloseHandle(input_);
-    if (output_)
-        CloseHandle(output_);
+    for (HANDLE handle : {process_, input_, output_}) {
+        if (handle)
+            CloseHandle(handle);
+    }
 }
 
 void ChildProcess::send_line(const std::string &line)

@@ -9,8 +9,8 @@
 
 class ChildProcess {
 public:
-    // Starts command_line in directory; standard error goes to the same pipe as standard
-    // output. started() tells whether it worked.
+    // Starts command_line in directory (the current one when empty); standard error goes to
+    // the same pipe as standard output. started() tells whether it worked.
     ChildProcess(const std::string &command_line, const std::string &directory);
     // Ends the program if it still runs.
     ~ChildProcess();
@@ -19,7 +19,6 @@ public:
 
     bool started() const { return process_ != NULL; }
     DWORD id() const { return id_; }
-    const std::string &command_line() const { return command_line_; }
 
     void send_line(const std::string &line);
 

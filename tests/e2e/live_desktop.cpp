@@ -7,31 +7,6 @@
 namespace {
 
 const char VERSION_KEY[] = "Software\\Wine\\AppDefaults\\BLACKBOX.EXE";
-const DWORD POLL_INTERVAL_MS = 20;
-
-// A path handed over by the build in the environment. Unix paths are reached through Wine's
-// Z: drive, which maps the whole file system.
-std::string path_from_environment(const char *name)
-{
-    const char *value = getenv(name);
-    if (!value || !*value)
-        return std::string();
-    std::string path = value;
-    if (path[0] == '/')
-        path = "Z:" + path;
-    for (char &c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
-
-std::string with_backslash(std::string path)
-{
-    if (!path.empty() && path.back() != '\\')
-        path += '\\';
-    return path;
-}
 
 long long file_size(const std::string &path)
 {
@@ -41,9 +16,11 @@ long long file_size(const std::string &path)
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool same_text_ignoring_case(const std::string &a, const std::string &b)
+// A named CALLBACK: on x86 a lambda would not be stdcall.
+BOOL CALLBACK collect_window(HWND window, LPARAM list)
 {
-    return a.size() == b.size() && _stricmp(a.c_str(), b.c_str()) == 0;
+    reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
+    return TRUE;
 }
 
 }  // namespace
@@ -63,7 +40,35 @@ std::string settings_entry(int index, const std::string &app, const std::string 
            "\n";
 }
 
-// ---- TargetApp ----
+std::vector<Expectation> paired(const std::vector<HWND> &windows,
+                                const std::vector<ExpectedLook> &looks)
+{
+    std::vector<Expectation> expected;
+    for (size_t i = 0; i < looks.size(); ++i)
+        expected.emplace_back(i < windows.size() ? windows[i] : NULL, looks[i]);
+    return expected;
+}
+
+std::vector<HWND> top_level_windows(const char *class_name, DWORD process_id)
+{
+    std::vector<HWND> all, chosen;
+    EnumWindows(collect_window, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all) {
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof name);
+        if ((!class_name || strcmp(name, class_name) == 0) &&
+            (!process_id || process_of(window) == process_id))
+            chosen.push_back(window);
+    }
+    return chosen;
+}
+
+DWORD process_of(HWND window)
+{
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    return process_id;
+}
 
 TargetApp::TargetApp(const std::string &name, const std::string &command_line,
                      const std::string &directory)
@@ -113,7 +118,7 @@ bool TargetApp::wait_until_ready()
     return last && *last == "ready";
 }
 
-bool TargetApp::run(const std::string &command)
+bool TargetApp::command(const std::string &command)
 {
     process_.send_line(command);
     auto answer = process_.wait_for_line(
@@ -124,7 +129,7 @@ bool TargetApp::run(const std::string &command)
     return answer && *answer == "done " + command;
 }
 
-HWND TargetApp::open_by(const std::string &command, const std::string &title)
+HWND TargetApp::open_by_command(const std::string &command, const std::string &title)
 {
     process_.send_line(command);
     auto answer = process_.wait_for_line(
@@ -138,32 +143,12 @@ HWND TargetApp::open_by(const std::string &command, const std::string &title)
     return window(title);
 }
 
-HWND TargetApp::open(const std::string &kind, const std::string &title)
-{
-    return open_by("open " + kind + " " + title, title);
-}
-
-HWND TargetApp::open_child(const std::string &parent, const std::string &title)
-{
-    return open_by("child " + parent + " " + title, title);
-}
-
-HWND TargetApp::open_popup(const std::string &owner, const std::string &title)
-{
-    return open_by("popup " + owner + " " + title, title);
-}
-
-bool TargetApp::raise(const std::string &event, const std::string &title)
-{
-    return run(event + " " + title);
-}
-
-// ---- LiveDesktop ----
-
 void LiveDesktop::SetUp()
 {
     const char *directory = getenv("LUMIVANE_E2E_DIR");
-    directory_ = with_backslash(directory && *directory ? directory : "C:\\e2e");
+    directory_ = directory && *directory ? directory : "C:\\e2e";
+    if (directory_.back() != '\\')
+        directory_ += '\\';
     loader_log_ = path_from_environment("LUMIVANE_WINE_LOG");
     loader_log_start_ = file_size(loader_log_);
     report_windows_version("");
@@ -173,6 +158,8 @@ void LiveDesktop::SetUp()
 void LiveDesktop::prepare_directory()
 {
     CreateDirectoryA(directory_.c_str(), NULL);
+    // A test may have left a folder in the place of the settings file.
+    RemoveDirectoryA((directory_ + "Lumivane.rc").c_str());
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((directory_ + "*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
@@ -186,19 +173,17 @@ void LiveDesktop::prepare_directory()
         FindClose(search);
     }
 
-    std::string host = path_from_environment("LUMIVANE_E2E_HOST");
-    std::string plugin = path_from_environment("LUMIVANE_E2E_PLUGIN");
-    ASSERT_FALSE(host.empty() || plugin.empty())
-        << "LUMIVANE_E2E_HOST and LUMIVANE_E2E_PLUGIN must name BLACKBOX.EXE and Lumivane.dll";
-    ASSERT_TRUE(CopyFileA(host.c_str(), host_path().c_str(), FALSE)) << "cannot copy " << host;
-    ASSERT_TRUE(CopyFileA(plugin.c_str(), (directory_ + "Lumivane.dll").c_str(), FALSE))
-        << "cannot copy " << plugin;
-    ASSERT_TRUE(write_file(directory_ + "plugins.rc", "# written by the live tests\nLumivane.dll\n"));
-    std::string peekster = path_from_environment("LUMIVANE_E2E_PEEKSTER");
-    if (!peekster.empty()) {
-        ASSERT_TRUE(CopyFileA(peekster.c_str(), (directory_ + "Peekster.exe").c_str(), FALSE))
-            << "cannot copy " << peekster;
+    // The programs the build names; Peekster may be missing: only its own tests need it.
+    for (const auto &[variable, name] : {std::pair{"LUMIVANE_E2E_HOST", "BLACKBOX.EXE"},
+                                         {"LUMIVANE_E2E_PLUGIN", "Lumivane.dll"},
+                                         {"LUMIVANE_E2E_PEEKSTER", "Peekster.exe"}}) {
+        std::string from = path_from_environment(variable);
+        if (from.empty() && name == std::string("Peekster.exe"))
+            continue;
+        ASSERT_TRUE(CopyFileA(from.c_str(), (directory_ + name).c_str(), FALSE))
+            << variable << " must name " << name << ": cannot copy '" << from << "'";
     }
+    ASSERT_TRUE(write_file(directory_ + "plugins.rc", "# written by the live tests\nLumivane.dll\n"));
 }
 
 void LiveDesktop::TearDown()
@@ -242,7 +227,7 @@ void LiveDesktop::stop_host()
     if (!host_ || !host_->running())
         return;
     DWORD exit_code = 0;
-    host_command("-quit", &exit_code);
+    run_program(host_path() + " -quit", &exit_code);
     host_->wait_for_exit(SETTLE_MS);
     host_->terminate();
 }
@@ -275,6 +260,9 @@ void LiveDesktop::launch_host()
 
 void LiveDesktop::start_host(int expected_result)
 {
+    if (!host_) {
+        ASSERT_FALSE(HasFailure()) << "a step before the host's first start failed";
+    }
     ASSERT_NO_FATAL_FAILURE(launch_host());
     std::string line;
     ASSERT_TRUE(host_says("beginPlugin ", &line, 3 * SETTLE_MS));
@@ -309,66 +297,57 @@ void LiveDesktop::start_host(int expected_result)
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult LiveDesktop::host_command(const std::string &arguments,
-                                                     DWORD *exit_code)
+::testing::AssertionResult LiveDesktop::run_program(const std::string &command_line,
+                                                    DWORD *exit_code, std::string *output,
+                                                    DWORD timeout_ms)
 {
-    ChildProcess second(host_path() + " " + arguments, directory_);
-    if (!second.started()) {
-        return ::testing::AssertionFailure() << "cannot start " << second.command_line()
-                                             << ", error " << GetLastError();
+    ChildProcess program(command_line, directory_);
+    if (!program.started()) {
+        return ::testing::AssertionFailure() << "cannot start " << command_line << ", error "
+                                             << GetLastError();
     }
-    auto code = second.wait_for_exit(SETTLE_MS);
+    auto code = program.wait_for_exit(timeout_ms);
     if (!code) {
         return ::testing::AssertionFailure()
-               << second.command_line() << " did not end\n" << second.transcript();
+               << command_line << " did not end\n" << program.transcript();
     }
     *exit_code = *code;
-    return ::testing::AssertionSuccess() << second.transcript();
+    if (output)
+        *output = program.raw_output();
+    return ::testing::AssertionSuccess() << program.transcript();
 }
 
 ::testing::AssertionResult LiveDesktop::deliver(const std::string &arguments,
                                                 const std::string &report)
 {
     DWORD exit_code = 0;
-    ::testing::AssertionResult ran = host_command(arguments, &exit_code);
-    if (!ran)
-        return ran;
-    if (exit_code != 0) {
-        return ::testing::AssertionFailure()
-               << "BLACKBOX.EXE " << arguments << " exited " << exit_code << "\n"
-               << ran.message();
-    }
-    return host_says(report);
+    ::testing::AssertionResult ran = run_program(host_path() + " " + arguments, &exit_code);
+    if (ran && exit_code != 0)
+        ran = ::testing::AssertionFailure() << "exited " << exit_code << ": " << ran.message();
+    return ran ? host_says(report) : ran;
 }
 
 ::testing::AssertionResult LiveDesktop::deliver_timed(const std::string &arguments,
                                                       const std::string &report,
                                                       double *milliseconds)
 {
-    ChildProcess second(host_path() + " -time " + arguments, directory_);
-    if (!second.started()) {
-        return ::testing::AssertionFailure() << "cannot start " << second.command_line()
-                                             << ", error " << GetLastError();
-    }
+    DWORD exit_code = 0;
+    std::string output;
     // A delivery held up by a hung application shows as a long time, not as a timeout.
-    auto code = second.wait_for_exit(3 * SETTLE_MS);
-    if (!code || *code != 0) {
-        return ::testing::AssertionFailure()
-               << second.command_line() << (code ? " failed\n" : " did not end\n")
-               << second.transcript();
-    }
-    auto line = second.wait_for_prefix("delivered ", 0);
-    size_t in = line ? line->rfind(" in ") : std::string::npos;
-    if (in == std::string::npos) {
-        return ::testing::AssertionFailure()
-               << second.command_line() << " printed no delivery time\n" << second.transcript();
-    }
-    *milliseconds = strtod(line->c_str() + in + 4, NULL);
+    ::testing::AssertionResult ran =
+        run_program(host_path() + " -time " + arguments, &exit_code, &output, 3 * SETTLE_MS);
+    size_t line = output.find("delivered ");
+    size_t in = output.find(" in ", line);
+    if (ran && (exit_code != 0 || line == std::string::npos || in == std::string::npos))
+        ran = ::testing::AssertionFailure() << "exited " << exit_code
+                                            << " without a delivery time: " << ran.message();
+    if (!ran)
+        return ran;
+    *milliseconds = strtod(output.c_str() + in + 4, NULL);
     return host_says(report);
 }
 
-TargetApp &LiveDesktop::start_app(const std::string &name,
-                                  const std::vector<std::pair<std::string, std::string>> &windows,
+TargetApp &LiveDesktop::start_app(const std::string &name, const WindowList &windows,
                                   Bitness bitness)
 {
     std::string path = directory_ + name + ".EXE";
@@ -389,7 +368,7 @@ TargetApp &LiveDesktop::start_app(const std::string &name,
     TargetApp &app = *apps_.back();
     if (refused.empty() && app.wait_until_ready()) {
         // The plug-in names applications by this path: it must be the copy's own.
-        EXPECT_TRUE(same_text_ignoring_case(app.module(), path))
+        EXPECT_EQ(_stricmp(app.module().c_str(), path.c_str()), 0)
             << "the app reports its module as " << app.module();
         return app;
     }
@@ -419,30 +398,19 @@ std::string LiveDesktop::label(HWND window) const
                                                      DWORD timeout_ms)
 {
     DWORD start = GetTickCount();
-    for (;;) {
-        std::vector<WindowLook> looks;
-        bool all_match = true;
-        for (const auto &[window, look] : expected) {
-            looks.push_back(look_at(window));
-            all_match = all_match && matches(looks.back(), look);
-        }
-        if (all_match)
-            return ::testing::AssertionSuccess();
-        if (GetTickCount() - start >= timeout_ms) {
-            ::testing::AssertionResult failure = ::testing::AssertionFailure();
-            failure << "after " << (GetTickCount() - start) << " ms:\n";
-            for (size_t i = 0; i < expected.size(); ++i) {
-                bool ok = matches(looks[i], expected[i].second);
-                failure << (ok ? "    " : "  X ") << label(expected[i].first) << ": "
-                        << describe(looks[i]);
-                if (!ok)
-                    failure << ", expected " << describe(expected[i].second);
-                failure << "\n";
-            }
-            return failure;
-        }
-        Sleep(POLL_INTERVAL_MS);
+    std::vector<WindowLook> looks;
+    if (wait_for_looks(expected, timeout_ms, &looks))
+        return ::testing::AssertionSuccess();
+    ::testing::AssertionResult failure = ::testing::AssertionFailure();
+    failure << "after " << (GetTickCount() - start) << " ms:\n";
+    for (size_t i = 0; i < expected.size(); ++i) {
+        bool ok = matches(looks[i], expected[i].second);
+        failure << (ok ? "    " : "  X ") << label(expected[i].first) << ": " << describe(looks[i]);
+        if (!ok)
+            failure << ", expected " << describe(expected[i].second);
+        failure << "\n";
     }
+    return failure;
 }
 
 void LiveDesktop::report_windows_version(const std::string &version)
@@ -451,13 +419,8 @@ void LiveDesktop::report_windows_version(const std::string &version)
         RegDeleteKeyA(HKEY_CURRENT_USER, VERSION_KEY);
         return;
     }
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, VERSION_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL,
-                              &key, NULL),
+    // Creates the key where it is missing.
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, VERSION_KEY, "Version", REG_SZ, version.c_str(),
+                              static_cast<DWORD>(version.size() + 1)),
               ERROR_SUCCESS);
-    LONG result = RegSetValueExA(key, "Version", 0, REG_SZ,
-                                 reinterpret_cast<const BYTE *>(version.c_str()),
-                                 static_cast<DWORD>(version.size() + 1));
-    RegCloseKey(key);
-    ASSERT_EQ(result, ERROR_SUCCESS);
 }

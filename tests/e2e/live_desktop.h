@@ -20,6 +20,10 @@
 // Bound for anything that happens through window events, commands or process start-up.
 inline const DWORD SETTLE_MS = 10000 * time_scale();
 
+// The host's report lines for a toggle and a reconfigure that reached the plug-in's window.
+const char TOGGLED[] = "delivered @LumivaneTog to 1 window(s)";
+const char RECONFIGURED[] = "reconfigure delivered to 1 window(s)";
+
 // One application: a copy of the target app under its own executable name.
 class TargetApp {
 public:
@@ -36,27 +40,32 @@ public:
 
     // Waits until the app has opened its command-line windows and says "ready".
     bool wait_until_ready();
-    // Opens a window ("visible", "hidden", "keyed", "own-alpha" or "keyed-alpha"); null when
-    // it failed.
-    HWND open(const std::string &kind, const std::string &title);
-    // Opens an EDIT control inside window parent, or a pop-up window owned by window owner.
-    HWND open_child(const std::string &parent, const std::string &title);
-    HWND open_popup(const std::string &owner, const std::string &title);
-    // Raises "foreground", "movestart" or "moveend" for a window of this app.
-    bool raise(const std::string &event, const std::string &title);
-    // Any other command of the app (see target_app.cpp), waiting for its "done" answer.
-    bool command(const std::string &line) { return run(line); }
-    // A command that opens window title, waiting only for its handle.
-    HWND open_by_command(const std::string &line, const std::string &title)
+    // Any command of the app (see target_app.cpp), waiting for its "done" answer.
+    bool command(const std::string &line);
+    // A command that opens window title, waiting only for its handle; null when it failed.
+    HWND open_by_command(const std::string &line, const std::string &title);
+
+    // Opens a window ("visible", "hidden", "keyed", "own-alpha" or "keyed-alpha").
+    HWND open(const std::string &kind, const std::string &title)
     {
-        return open_by(line, title);
+        return open_by_command("open " + kind + " " + title, title);
+    }
+    // Opens an EDIT control inside window parent, or a pop-up window owned by window owner.
+    HWND open_child(const std::string &parent, const std::string &title)
+    {
+        return open_by_command("child " + parent + " " + title, title);
+    }
+    HWND open_popup(const std::string &owner, const std::string &title)
+    {
+        return open_by_command("popup " + owner + " " + title, title);
+    }
+    // Raises "foreground", "movestart" or "moveend" for a window of this app.
+    bool raise(const std::string &event, const std::string &title)
+    {
+        return command(event + " " + title);
     }
 
 private:
-    // Sends a command and waits for its "done" answer.
-    bool run(const std::string &command);
-    // Sends a command that opens window title, and waits for its handle.
-    HWND open_by(const std::string &command, const std::string &title);
     bool take_window_line(const std::string &line);
 
     std::string name_;
@@ -69,8 +78,8 @@ private:
 // the other one (x64 apps for the x86 plug-in, x86 apps for the x64 plug-in).
 enum class Bitness { same, other };
 
-// A window and the look a step of a test expects of it.
-using Expectation = std::pair<HWND, ExpectedLook>;
+// The windows a copy of the target app opens at its start, as (kind, title).
+using WindowList = std::vector<std::pair<std::string, std::string>>;
 
 class LiveDesktop : public ::testing::Test {
 protected:
@@ -86,7 +95,8 @@ protected:
 
     // Starts BLACKBOX.EXE in the test directory without waiting for anything.
     void launch_host();
-    // Starts the host and waits for the plug-in's start-up to answer expected_result.
+    // Starts the host and waits for the plug-in's start-up to answer expected_result. Its
+    // first start in a test ends the test if anything failed so far, such as an app's start.
     void start_host(int expected_result = 0);
     ChildProcess &host() { return *host_; }
     // Waits for the next host line that starts with prefix; line receives it.
@@ -94,18 +104,24 @@ protected:
                                          DWORD timeout_ms = SETTLE_MS);
     // Ends the host through -quit, as a user's shell ends, and checks that it exited 0.
     ::testing::AssertionResult quit_host();
-    // Runs "BLACKBOX.EXE arguments" as a second instance and answers its exit code.
-    ::testing::AssertionResult host_command(const std::string &arguments, DWORD *exit_code);
-    // A second instance that must exit 0, followed by the host's report line for it.
+    // A second instance "BLACKBOX.EXE arguments" that must exit 0, followed by the host's
+    // report line for it.
     ::testing::AssertionResult deliver(const std::string &arguments, const std::string &report);
     // deliver() with -time: milliseconds receives the delivery time the second instance prints.
     ::testing::AssertionResult deliver_timed(const std::string &arguments,
                                              const std::string &report, double *milliseconds);
+    ::testing::AssertionResult toggle() { return deliver("-exec @LumivaneTog", TOGGLED); }
+    ::testing::AssertionResult reconfigure() { return deliver("-reconfigure", RECONFIGURED); }
 
-    // Starts NAME.EXE, a copy of the target app, with windows (kind, title): kind is
-    // "visible", "hidden", "keyed", "own-alpha" or "keyed-alpha".
-    TargetApp &start_app(const std::string &name,
-                         const std::vector<std::pair<std::string, std::string>> &windows,
+    // Runs command_line in the test directory until it ends, within timeout_ms; exit_code
+    // and output receive its exit code and everything it wrote, byte for byte.
+    ::testing::AssertionResult run_program(const std::string &command_line, DWORD *exit_code,
+                                           std::string *output = nullptr,
+                                           DWORD timeout_ms = SETTLE_MS);
+
+    // Starts NAME.EXE, a copy of the target app, with windows (kind, title), by default one
+    // visible window "main": kind is "visible", "hidden", "keyed", "own-alpha" or "keyed-alpha".
+    TargetApp &start_app(const std::string &name, const WindowList &windows = {{"visible", "main"}},
                          Bitness bitness = Bitness::same);
 
     // True once every window looks as expected, polling up to timeout_ms; otherwise lists
@@ -146,3 +162,12 @@ bool write_file(const std::string &path, const std::string &text);
 // "Lumivane.plugin.appnameN: app", the rule and the level lines of entry N.
 std::string settings_entry(int index, const std::string &app, const std::string &rule,
                            int level);
+
+// Each look with the window at the same place in windows (none there: a look never seen).
+std::vector<Expectation> paired(const std::vector<HWND> &windows,
+                                const std::vector<ExpectedLook> &looks);
+
+// The top-level windows on the desktop, top first: of class class_name only, when given,
+// and of process process_id only, when not 0.
+std::vector<HWND> top_level_windows(const char *class_name = nullptr, DWORD process_id = 0);
+DWORD process_of(HWND window);

@@ -1,5 +1,6 @@
 // What the tests under Wine learn from the scripts that run them (scripts/lib/runner.sh): how
-// much slower everything runs, and whether a 32-bit program may start here.
+// much slower everything runs, where the build's programs are, and whether a 32-bit program
+// may start here.
 #pragma once
 #include <windows.h>
 
@@ -16,6 +17,21 @@ inline DWORD time_scale()
     char *end = nullptr;
     long scale = text ? strtol(text, &end, 10) : 0;
     return text && end != text && *end == '\0' && scale >= 1 && scale <= 100 ? (DWORD)scale : 1;
+}
+
+// A path handed over by the build in the environment, or empty. Unix paths are reached
+// through Wine's Z: drive, which maps the whole file system.
+inline std::string path_from_environment(const char *name)
+{
+    const char *value = getenv(name);
+    std::string path = value ? value : "";
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    for (char &c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
 }
 
 // Where this machine's kernel runs no 32-bit code, or where that road is chosen, the scripts

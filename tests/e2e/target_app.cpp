@@ -55,7 +55,6 @@
 namespace {
 
 const char WINDOW_CLASS[] = "LumivaneTargetWindow";
-const BYTE OWN_ALPHA = 200;
 
 std::map<std::string, HWND> g_windows;
 int g_opened;
@@ -191,25 +190,22 @@ bool open_first_card(int argc, char **argv)
     return open_card(argv[1], atoi(argv[2]), atoi(argv[3]), card);
 }
 
-bool open_child(const std::string &parent_title, const std::string &title)
+// For "child": an EDIT control inside window PARENT; for "popup": a visible pop-up window
+// owned by it.
+bool open_inside(const std::string &command, const std::string &parent_title,
+                 const std::string &title)
 {
     HWND parent = window_titled(parent_title);
-    HWND child = parent ? CreateWindowExA(0, "EDIT", title.c_str(),
-                                          WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24,
-                                          parent, NULL, GetModuleHandleA(NULL), NULL)
-                        : NULL;
-    return report_window(title, child);
-}
-
-bool open_popup(const std::string &owner_title, const std::string &title)
-{
-    HWND owner = window_titled(owner_title);
-    HWND popup = owner ? CreateWindowExA(0, WINDOW_CLASS, title.c_str(), WS_POPUP | WS_BORDER, 420,
-                                         120, 200, 120, owner, NULL, GetModuleHandleA(NULL), NULL)
-                       : NULL;
-    if (popup)
-        ShowWindow(popup, SW_SHOWNOACTIVATE);
-    return report_window(title, popup);
+    if (!parent)
+        return false;
+    HWND window = command == "child"
+                      ? CreateWindowExA(0, "EDIT", title.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER,
+                                        10, 10, 200, 24, parent, NULL, GetModuleHandleA(NULL), NULL)
+                      : CreateWindowExA(0, WINDOW_CLASS, title.c_str(), WS_POPUP | WS_BORDER, 420,
+                                        120, 200, 120, parent, NULL, GetModuleHandleA(NULL), NULL);
+    if (window && command == "popup")
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+    return report_window(title, window);
 }
 
 // Windows raises the creation event of a caret for the window that holds it, with the
@@ -237,13 +233,10 @@ bool split_pair(const std::string &text, std::string *first, std::string *second
 // The window event a command names, or 0.
 DWORD event_named(const std::string &command)
 {
-    static const std::map<std::string, DWORD> events = {
-        {"foreground", EVENT_SYSTEM_FOREGROUND},
-        {"movestart", EVENT_SYSTEM_MOVESIZESTART},
-        {"moveend", EVENT_SYSTEM_MOVESIZEEND},
-    };
-    auto event = events.find(command);
-    return event == events.end() ? 0 : event->second;
+    return command == "foreground" ? EVENT_SYSTEM_FOREGROUND
+           : command == "movestart"  ? EVENT_SYSTEM_MOVESIZESTART
+           : command == "moveend"    ? EVENT_SYSTEM_MOVESIZEEND
+                                     : 0;
 }
 
 // Raised the way the system raises them for a real foreground change or drag, which
@@ -374,18 +367,14 @@ bool run_command(const std::string &line)
     bool done;
     if (command == "open")
         done = g_cards.empty() ? pair && open_kind(first, second) : open_another_card(rest);
-    else if (command == "child")
-        done = pair && open_child(first, second);
-    else if (command == "popup")
-        done = pair && open_popup(first, second);
+    else if (command == "child" || command == "popup")
+        done = pair && open_inside(command, first, second);
     else if (command == "caret")
         done = make_caret(rest);
     else if (command == "openbusy") {
-        int milliseconds = atoi(rest.c_str());
-        size_t space = rest.find(' ');
-        done = space != std::string::npos &&
-               split_pair(rest.substr(space + 1), &first, &second) && open_kind(first, second);
-        Sleep((DWORD)milliseconds);
+        std::string kind, title;   // second is "KIND TITLE"
+        done = pair && split_pair(second, &kind, &title) && open_kind(kind, title);
+        Sleep((DWORD)atoi(first.c_str()));
     } else if (command == "churn")
         done = churn(rest);
     else if (command == "churnraise")

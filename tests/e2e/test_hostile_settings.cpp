@@ -4,20 +4,14 @@
 // the shell's readers answer and the rules say.
 #include "live_desktop.h"
 
-#include <array>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace {
 
 // Five applications whose windows every file below talks about, or leaves alone.
 const char *const APPS[] = {"ALPHA", "BRAVO", "CHARLIE", "DELTA", "ECHO"};
-constexpr size_t APP_COUNT = sizeof APPS / sizeof APPS[0];
-using Looks = std::array<ExpectedLook, APP_COUNT>;
+using Looks = std::vector<ExpectedLook>;   // of the five windows, in that order
 const Looks ALL_OPAQUE = {opaque(), opaque(), opaque(), opaque(), opaque()};
-
-const char TOGGLED[] = "delivered @LumivaneTog to 1 window(s)";
 
 std::string line(const std::string &key, const std::string &value)
 {
@@ -29,15 +23,6 @@ std::string entry_with_level(int index, const std::string &app, const std::strin
 {
     std::string n = std::to_string(index);
     return line("appname" + n, app) + line("rule" + n, "ALWAYS") + line("level" + n, level);
-}
-
-// The levels are read like atoi, held at INT_MIN and INT_MAX past int's range; the plug-in
-// takes the low 8 bits.
-std::string levels_file()
-{
-    return entry_with_level(0, "alpha", "abc") + entry_with_level(1, "bravo", "300") +
-           entry_with_level(2, "charlie", "-1") + entry_with_level(3, "delta", "99999999999") +
-           entry_with_level(4, "echo", "-99999999999");
 }
 
 // 10 MB: a 5 MB fragment and a 1 MB rule (each cut to 9 characters), 4 MB of other lines,
@@ -82,59 +67,27 @@ std::string ten_thousand_lines_file()
     return text;
 }
 
-// The last of two lines with one key wins, whatever the case of the key.
-std::string keys_twice_file()
-{
-    return settings_entry(0, "alpha", "ALWAYS", 100) + settings_entry(1, "charlie", "ALWAYS", 60) +
-           "LUMIVANE.PLUGIN.LEVEL0: 200\n" + line("appname1", "bravo");
-}
-
-// A line without a colon is no line: neither the global rule nor entry 0's rule exists.
-std::string lines_without_colon_file()
-{
-    return "Lumivane.plugin.global ALWAYS\n"
-           "Lumivane.plugin.globallevel 50\n" +
-           line("appname0", "alpha") + "Lumivane.plugin.rule0 ALWAYS\n" + line("level0", "40") +
-           settings_entry(1, "bravo", "ALWAYS", 140) + "just some words\n";
-}
-
 class HostileSettings : public LiveDesktop {
 protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(LiveDesktop::SetUp());
-        RemoveDirectoryA(settings_path().c_str());
         for (const char *name : APPS)
-            windows_.push_back(start_app(name, {{"visible", "main"}}).window("main"));
-    }
-
-    void TearDown() override
-    {
-        LiveDesktop::TearDown();
-        // Other tests write their settings file here.
-        RemoveDirectoryA(settings_path().c_str());
+            windows_.push_back(start_app(name).window("main"));
     }
 
     std::string settings_path() const { return directory() + "Lumivane.rc"; }
-
-    std::vector<Expectation> expect(const Looks &looks) const
-    {
-        std::vector<Expectation> expected;
-        for (size_t i = 0; i < APP_COUNT; ++i)
-            expected.emplace_back(windows_[i], looks[i]);
-        return expected;
-    }
 
     // The effect off and on again gives the same looks; -quit restores every window and the
     // host exits 0.
     void toggle_twice_and_quit(const Looks &looks)
     {
-        ASSERT_TRUE(deliver("-exec @LumivaneTog", TOGGLED));
-        EXPECT_TRUE(looks_are(expect(ALL_OPAQUE)));
-        ASSERT_TRUE(deliver("-exec @LumivaneTog", TOGGLED));
-        EXPECT_TRUE(looks_are(expect(looks)));
+        ASSERT_TRUE(toggle());
+        EXPECT_TRUE(looks_are(paired(windows_, ALL_OPAQUE)));
+        ASSERT_TRUE(toggle());
+        EXPECT_TRUE(looks_are(paired(windows_, looks)));
         ASSERT_TRUE(quit_host());
-        EXPECT_TRUE(looks_are(expect(ALL_OPAQUE)));
+        EXPECT_TRUE(looks_are(paired(windows_, ALL_OPAQUE)));
     }
 
     std::vector<HWND> windows_;
@@ -144,14 +97,18 @@ protected:
 
 TEST_F(HostileSettings, EachFileLeavesTheShellRunningAndTheWindowsAsTheReadersAnswer)
 {
-    ASSERT_FALSE(HasFailure());
     struct Case {
         const char *name;
         std::string text;
-        Looks looks;   // of ALPHA, BRAVO, CHARLIE, DELTA, ECHO
+        Looks looks;
     };
     const Case cases[] = {
-        {"levels abc, 300, -1, 99999999999, -99999999999", levels_file(),
+        // The levels are read like atoi, held at INT_MIN and INT_MAX past int's range; the
+        // plug-in takes the low 8 bits.
+        {"levels abc, 300, -1, 99999999999, -99999999999",
+         entry_with_level(0, "alpha", "abc") + entry_with_level(1, "bravo", "300") +
+             entry_with_level(2, "charlie", "-1") + entry_with_level(3, "delta", "99999999999") +
+             entry_with_level(4, "echo", "-99999999999"),
          {translucent(0), translucent(44), opaque(), opaque(), translucent(0)}},
         {"10 MB", ten_megabyte_file(),
          {translucent(70), translucent(120), opaque(), opaque(), opaque()}},
@@ -159,38 +116,45 @@ TEST_F(HostileSettings, EachFileLeavesTheShellRunningAndTheWindowsAsTheReadersAn
          {opaque(), opaque(), opaque(), translucent(150), opaque()}},
         {"10,000 lines", ten_thousand_lines_file(),
          {opaque(), opaque(), opaque(), opaque(), translucent(77)}},
-        {"keys written twice", keys_twice_file(),
+        // The last of two lines with one key wins, whatever the case of the key.
+        {"keys written twice",
+         settings_entry(0, "alpha", "ALWAYS", 100) + settings_entry(1, "charlie", "ALWAYS", 60) +
+             "LUMIVANE.PLUGIN.LEVEL0: 200\n" + line("appname1", "bravo"),
          {translucent(200), translucent(60), opaque(), opaque(), opaque()}},
-        {"lines without a colon", lines_without_colon_file(),
+        // A line without a colon is no line: neither the global rule nor entry 0's rule exists.
+        {"lines without a colon",
+         "Lumivane.plugin.global ALWAYS\nLumivane.plugin.globallevel 50\n" +
+             line("appname0", "alpha") + "Lumivane.plugin.rule0 ALWAYS\n" + line("level0", "40") +
+             settings_entry(1, "bravo", "ALWAYS", 140) + "just some words\n",
          {opaque(), translucent(140), opaque(), opaque(), opaque()}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         write_settings(c.text);
         ASSERT_NO_FATAL_FAILURE(start_host());
-        EXPECT_TRUE(looks_are(expect(c.looks)));
+        EXPECT_TRUE(looks_are(paired(windows_, c.looks)));
         ASSERT_NO_FATAL_FAILURE(toggle_twice_and_quit(c.looks));
     }
 }
 
 TEST_F(HostileSettings, DirectoryInPlaceOfTheFileCountsAsNoFile)
 {
-    ASSERT_FALSE(HasFailure());
     write_settings(settings_entry(0, "alpha", "ALWAYS", 100));
     ASSERT_NO_FATAL_FAILURE(start_host());
-    ASSERT_TRUE(looks_are(expect({translucent(100), opaque(), opaque(), opaque(), opaque()})));
+    ASSERT_TRUE(
+        looks_are(paired(windows_, {translucent(100), opaque(), opaque(), opaque(), opaque()})));
 
     // Reconfigured with a directory there: every setting is back at its default, so the
     // next ALWAYS pass leaves every window alone.
     ASSERT_TRUE(DeleteFileA(settings_path().c_str()));
     ASSERT_TRUE(CreateDirectoryA(settings_path().c_str(), NULL));
-    ASSERT_TRUE(deliver("-reconfigure", "reconfigure delivered to 1 window(s)"));
+    ASSERT_TRUE(reconfigure());
     ASSERT_NO_FATAL_FAILURE(toggle_twice_and_quit(ALL_OPAQUE));
 
     // Starting with the directory there: nothing at start-up, nothing for a new window.
     ASSERT_NO_FATAL_FAILURE(start_host());
     TargetApp &later = start_app("ALPHA", {{"visible", "later"}});
     EXPECT_TRUE(looks_are({{later.window("later"), opaque()}}));
-    EXPECT_TRUE(looks_are(expect(ALL_OPAQUE)));
+    EXPECT_TRUE(looks_are(paired(windows_, ALL_OPAQUE)));
     ASSERT_NO_FATAL_FAILURE(toggle_twice_and_quit(ALL_OPAQUE));
 }

@@ -12,7 +12,6 @@ TEST_F(LiveDesktop, ApplicationsOfTheOtherBitnessFollowEveryRuleAndAreRestored)
     TargetApp &steady = start_app("STEADY", {{"visible", "main"}}, Bitness::other);
     TargetApp &focal = start_app("FOCAL", {{"visible", "main"}}, Bitness::other);
     TargetApp &mover = start_app("MOVER", {{"visible", "main"}}, Bitness::other);
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
     HWND always = steady.window("main"), focus = focal.window("main"), moving = mover.window("main");
     EXPECT_TRUE(looks_are({{always, translucent(170)}, {focus, opaque()}, {moving, opaque()}}));
@@ -29,7 +28,7 @@ TEST_F(LiveDesktop, ApplicationsOfTheOtherBitnessFollowEveryRuleAndAreRestored)
     ASSERT_TRUE(steady.raise("foreground", "main"));
     EXPECT_TRUE(looks_become({{focus, translucent(120)}}));
 
-    ASSERT_TRUE(deliver("-exec @LumivaneTog", "delivered @LumivaneTog to 1 window(s)"));
+    ASSERT_TRUE(toggle());
     EXPECT_TRUE(looks_are({{always, opaque()}, {later, opaque()}, {focus, opaque()},
                            {moving, opaque()}}));
 }

@@ -2,16 +2,19 @@
 // compared byte for byte with what a user's console shows.
 #include "live_desktop.h"
 
-#include <string>
-
 namespace {
 
-// The middle of a window, in screen coordinates.
-POINT middle_of(HWND window)
+// Brings the app's window "main" to the top of the desktop and rests the pointer on the
+// middle of target, that window or a control inside it; answers Peekster's first lines.
+std::string point_at(const TargetApp &app, HWND target)
 {
+    SetWindowPos(app.window("main"), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     RECT rect = {};
-    GetWindowRect(window, &rect);
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    GetWindowRect(target, &rect);
+    POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    EXPECT_TRUE(SetCursorPos(point.x, point.y));
+    return "\r\nX:" + std::to_string(point.x) + ", Y:" + std::to_string(point.y) + "\r\n" +
+           app.module().substr(0, 49) + "\r\n";
 }
 
 }  // namespace
@@ -19,15 +22,10 @@ POINT middle_of(HWND window)
 TEST_F(LiveDesktop, PeeksterPrintsThePointerAndTheExecutableUnderIt)
 {
     // The second app lives deep enough for its path to pass 60 characters.
-    std::string deep = "peekster-test\\a-folder-deep-enough\\for-a-long-path";
-    std::string made = directory();
-    for (size_t start = 0; start <= deep.size();) {
-        size_t end = deep.find('\\', start);
-        if (end == std::string::npos)
-            end = deep.size();
-        made += deep.substr(start, end - start) + "\\";
-        CreateDirectoryA(made.c_str(), NULL);
-        start = end + 1;
+    std::string deep;
+    for (const char *folder : {"peekster-test", "a-folder-deep-enough", "for-a-long-path"}) {
+        deep += std::string(folder) + "\\";
+        CreateDirectoryA((directory() + deep).c_str(), NULL);
     }
     // The third app is of the other bitness: on 64-bit Windows the x86 Peekster cannot read
     // a 64-bit process's modules and names its image instead.
@@ -36,27 +34,22 @@ TEST_F(LiveDesktop, PeeksterPrintsThePointerAndTheExecutableUnderIt)
         size_t min_length;
         Bitness bitness;
     } cases[] = {{"POINTED", 0, Bitness::same},
-                 {deep + "\\LONGNAMED", 61, Bitness::same},
+                 {deep + "LONGNAMED", 61, Bitness::same},
                  {"OTHERKIND", 0, Bitness::other}};
 
-    std::string peekster = directory() + "Peekster.exe";
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         TargetApp &app = start_app(c.name, {{"visible", "main"}}, c.bitness);
         ASSERT_FALSE(HasFailure());
         ASSERT_GE(app.module().size(), c.min_length);
-        HWND window = app.window("main");
-        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        POINT point = middle_of(window);
-        ASSERT_TRUE(SetCursorPos(point.x, point.y));
+        std::string expected = point_at(app, app.window("main"));
+        ASSERT_FALSE(HasFailure());
 
-        ChildProcess probe("\"" + peekster + "\"", directory());
-        ASSERT_TRUE(probe.started());
-        ASSERT_EQ(probe.wait_for_exit(SETTLE_MS), std::optional<DWORD>(0));
-        std::string expected = "\r\nX:" + std::to_string(point.x) + ", Y:" +
-                               std::to_string(point.y) + "\r\n" + app.module().substr(0, 49) +
-                               "\r\n";
-        EXPECT_EQ(probe.raw_output(), expected);
+        DWORD exit_code = 1;
+        std::string output;
+        ASSERT_TRUE(run_program("\"" + directory() + "Peekster.exe\"", &exit_code, &output));
+        ASSERT_EQ(exit_code, 0u);
+        EXPECT_EQ(output, expected);
     }
 }
 
@@ -95,7 +88,7 @@ TEST_F(LiveDesktop, PeeksterExplainsWhatLumivaneWouldDoWithTheWindow)
          "Decided by: nothing: no entry, exclusion or global rule names the program\r\n"
          "Lumivane: leaves this window alone\r\n"},
     };
-    std::string peekster = directory() + "Peekster.exe";
+    std::string peekster = "\"" + directory() + "Peekster.exe\" ";
     for (Bitness bitness : {Bitness::same, Bitness::other}) {
         TargetApp &app = start_app(bitness == Bitness::same ? "POINTED" : "POINTED2",
                                    {{"visible", "main"}}, bitness);
@@ -103,21 +96,17 @@ TEST_F(LiveDesktop, PeeksterExplainsWhatLumivaneWouldDoWithTheWindow)
         // The pointer rests on a control inside the window: its top-level window is explained.
         HWND control = app.open_child("main", "edit");
         ASSERT_TRUE(control);
-        HWND window = app.window("main");
-        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        POINT point = middle_of(control);
-        ASSERT_TRUE(SetCursorPos(point.x, point.y));
+        std::string first_lines = point_at(app, control);
+        ASSERT_FALSE(HasFailure());
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(c.name) + (bitness == Bitness::same ? "" : ", other bitness"));
             std::string file = directory() + "explained.rc";
             ASSERT_TRUE(write_file(file, c.settings));
-            ChildProcess probe("\"" + peekster + "\" \"" + file + "\"", directory());
-            ASSERT_TRUE(probe.started());
-            ASSERT_EQ(probe.wait_for_exit(SETTLE_MS), std::optional<DWORD>(0));
-            EXPECT_EQ(probe.raw_output(), "\r\nX:" + std::to_string(point.x) + ", Y:" +
-                                              std::to_string(point.y) + "\r\n" +
-                                              app.module().substr(0, 49) + "\r\nSettings: " +
-                                              file + "\r\n" + c.explanation);
+            DWORD exit_code = 1;
+            std::string output;
+            ASSERT_TRUE(run_program(peekster + "\"" + file + "\"", &exit_code, &output));
+            ASSERT_EQ(exit_code, 0u);
+            EXPECT_EQ(output, first_lines + "Settings: " + file + "\r\n" + c.explanation);
         }
     }
 }
@@ -175,10 +164,10 @@ TEST_F(LiveDesktop, PeeksterRefusesWhatIsNoSettingsFileWithAMessageAndAnExitCode
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        ChildProcess probe(peekster + " " + c.arguments, directory());
-        ASSERT_TRUE(probe.started());
-        EXPECT_EQ(probe.wait_for_exit(SETTLE_MS), std::optional<DWORD>(c.exit_code));
-        std::string output = probe.raw_output();
+        DWORD exit_code = 0;
+        std::string output;
+        ASSERT_TRUE(run_program(peekster + " " + c.arguments, &exit_code, &output));
+        EXPECT_EQ(exit_code, c.exit_code);
         EXPECT_NE(output.find(c.message + "\r\n"), std::string::npos) << ::testing::PrintToString(output);
         if (c.exit_code != 0) {
             EXPECT_EQ(output.find("X:"), std::string::npos) << output;

@@ -9,16 +9,15 @@ TEST_F(LiveDesktop, PluginInItsOwnFolderUsesTheSettingsInTheShellsFolderAndTheSh
     ASSERT_NO_FATAL_FAILURE(install_plugin_in_own_folder());
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 150) +
                    settings_entry(1, "MOVER", "MOVING", 90));
-    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
-    TargetApp &mover = start_app("MOVER", {{"visible", "main"}});
-    ASSERT_FALSE(HasFailure());
+    TargetApp &steady = start_app("STEADY");
+    TargetApp &mover = start_app("MOVER");
     ASSERT_NO_FATAL_FAILURE(start_host());
     EXPECT_TRUE(looks_are({{steady.window("main"), translucent(150)},
                            {mover.window("main"), opaque()}}));
 
     ASSERT_TRUE(mover.raise("movestart", "main"));
     EXPECT_TRUE(looks_become({{mover.window("main"), translucent(90)}}));
-    ASSERT_TRUE(deliver("-exec @LumivaneTog", "delivered @LumivaneTog to 1 window(s)"));
+    ASSERT_TRUE(toggle());
     EXPECT_TRUE(looks_are({{steady.window("main"), opaque()}, {mover.window("main"), opaque()}}));
     EXPECT_TRUE(host().running());
 }

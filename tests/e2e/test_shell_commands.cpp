@@ -4,36 +4,12 @@
 // report line is there, the plug-in has handled the command.
 #include "live_desktop.h"
 
-#include <string>
-#include <vector>
-
-namespace {
-
-const COLORREF MAGENTA = RGB(255, 0, 255);   // the target app's own colour key
-const char TOGGLED[] = "delivered @LumivaneTog to 1 window(s)";
-
-// The plug-in's message window inside process_id, or null.
-HWND find_plugin_window(DWORD process_id)
-{
-    HWND window = NULL;
-    while ((window = FindWindowExA(NULL, window, "Lumivane", NULL)) != NULL) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == process_id)
-            return window;
-    }
-    return NULL;
-}
-
-}  // namespace
-
 TEST_F(LiveDesktop, ToggleRestoresEveryWindowThenTurnsBackOnAndOtherSpellingsDoNothing)
 {
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180) +
                    settings_entry(1, "MOVER", "MOVING", 100));
     TargetApp &steady = start_app("STEADY", {{"visible", "main"}, {"visible", "second"}});
-    TargetApp &mover = start_app("MOVER", {{"visible", "main"}});
-    ASSERT_FALSE(HasFailure());
+    TargetApp &mover = start_app("MOVER");
     ASSERT_NO_FATAL_FAILURE(start_host());
     HWND main = steady.window("main"), second = steady.window("second");
     HWND hidden = steady.open("hidden", "later");
@@ -68,13 +44,12 @@ TEST_F(LiveDesktop, ToggleRestoresEveryWindowThenTurnsBackOnAndOtherSpellingsDoN
 TEST_F(LiveDesktop, ReconfigureChangesNoWindowAtOnceButANewWindowGetsTheNewLevel)
 {
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
-    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
-    ASSERT_FALSE(HasFailure());
+    TargetApp &steady = start_app("STEADY");
     ASSERT_NO_FATAL_FAILURE(start_host());
     ASSERT_TRUE(looks_are({{steady.window("main"), translucent(180)}}));
 
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 60));
-    ASSERT_TRUE(deliver("-reconfigure", "reconfigure delivered to 1 window(s)"));
+    ASSERT_TRUE(reconfigure());
     EXPECT_TRUE(looks_are({{steady.window("main"), translucent(180)}}));
 
     HWND later = steady.open("visible", "later");
@@ -89,19 +64,19 @@ TEST_F(LiveDesktop, WindowWithItsOwnColourKeyKeepsItThroughTranslucencyAndRestor
     TargetApp &keyed_app = start_app("KEYED", {{"keyed", "main"}});
     ASSERT_FALSE(HasFailure());
     HWND main = keyed_app.window("main");
-    ASSERT_TRUE(looks_are({{main, keyed(MAGENTA, 255)}}));
+    ASSERT_TRUE(looks_are({{main, keyed(OWN_COLOUR_KEY, 255)}}));
 
     ASSERT_NO_FATAL_FAILURE(start_host());
-    EXPECT_TRUE(looks_are({{main, keyed(MAGENTA, 150)}}));
+    EXPECT_TRUE(looks_are({{main, keyed(OWN_COLOUR_KEY, 150)}}));
     struct Step {
         const char *arguments;
         const char *report;
         ExpectedLook look;
     };
     const Step steps[] = {
-        {"-exec @LumivaneTog", TOGGLED, keyed(MAGENTA, 255)},
-        {"-exec @LumivaneTog", TOGGLED, keyed(MAGENTA, 150)},
-        {"-quit", "endPlugin ", keyed(MAGENTA, 255)},
+        {"-exec @LumivaneTog", TOGGLED, keyed(OWN_COLOUR_KEY, 255)},
+        {"-exec @LumivaneTog", TOGGLED, keyed(OWN_COLOUR_KEY, 150)},
+        {"-quit", "endPlugin ", keyed(OWN_COLOUR_KEY, 255)},
     };
     for (const Step &step : steps) {
         SCOPED_TRACE(std::string("BLACKBOX.EXE ") + step.arguments);
@@ -113,18 +88,18 @@ TEST_F(LiveDesktop, WindowWithItsOwnColourKeyKeepsItThroughTranslucencyAndRestor
 TEST_F(LiveDesktop, CloseRequestLeavesThePluginWindowAliveAndTheToggleStillWorks)
 {
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
-    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
-    ASSERT_FALSE(HasFailure());
+    TargetApp &steady = start_app("STEADY");
     ASSERT_NO_FATAL_FAILURE(start_host());
-    HWND plugin_window = find_plugin_window(host().id());
-    ASSERT_TRUE(plugin_window) << "no window of class Lumivane in the host";
+    std::vector<HWND> plugin_windows = top_level_windows("Lumivane", host().id());
+    ASSERT_FALSE(plugin_windows.empty()) << "no window of class Lumivane in the host";
+    HWND plugin_window = plugin_windows[0];
 
     DWORD_PTR result = 0;
     ASSERT_TRUE(SendMessageTimeoutA(plugin_window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, SETTLE_MS,
                                     &result));
     EXPECT_TRUE(IsWindow(plugin_window));
     // Still registered with the host: the toggle reaches it and acts.
-    ASSERT_TRUE(deliver("-exec @LumivaneTog", TOGGLED));
+    ASSERT_TRUE(toggle());
     EXPECT_TRUE(looks_are({{steady.window("main"), opaque()}}));
 }
 
@@ -132,25 +107,17 @@ TEST_F(LiveDesktop, QuitRestoresEveryWindowAndTheHostExitsZero)
 {
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180) +
                    settings_entry(1, "FOCAL", "FOCUS", 120));
-    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
+    TargetApp &steady = start_app("STEADY");
     TargetApp &focal = start_app("FOCAL", {{"visible", "main"}, {"visible", "other"}});
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
     HWND hidden = steady.open("hidden", "later");
     ASSERT_TRUE(focal.raise("foreground", "main"));
-    std::vector<Expectation> restored = {
-        {steady.window("main"), opaque()},
-        {hidden, opaque()},
-        {focal.window("other"), opaque()},
-    };
-    ASSERT_TRUE(looks_become({
-        {steady.window("main"), translucent(180)},
-        {hidden, translucent(180)},
-        {focal.window("other"), translucent(120)},
-    }));
+    const std::vector<HWND> windows = {steady.window("main"), hidden, focal.window("other")};
+    ASSERT_TRUE(
+        looks_become(paired(windows, {translucent(180), translucent(180), translucent(120)})));
 
     ASSERT_TRUE(quit_host());
-    EXPECT_TRUE(looks_are(restored));
+    EXPECT_TRUE(looks_are(paired(windows, {opaque(), opaque(), opaque()})));
 }
 
 TEST_F(LiveDesktop, WindowsLumivaneChangedComeBackWhateverTheSettingsSayNow)
@@ -158,8 +125,7 @@ TEST_F(LiveDesktop, WindowsLumivaneChangedComeBackWhateverTheSettingsSayNow)
     const std::string named = settings_entry(0, "FADER", "ALWAYS", 120);
     const std::string excluded = named + "Lumivane.plugin.exclude0: FADER\n";
     write_settings(named);
-    TargetApp &fader = start_app("FADER", {{"visible", "main"}});
-    ASSERT_FALSE(HasFailure());
+    TargetApp &fader = start_app("FADER");
     ASSERT_NO_FATAL_FAILURE(start_host());
     HWND main = fader.window("main");
     ASSERT_TRUE(looks_are({{main, translucent(120)}}));
@@ -174,16 +140,13 @@ TEST_F(LiveDesktop, WindowsLumivaneChangedComeBackWhateverTheSettingsSayNow)
         ExpectedLook look;
     };
     const Step steps[] = {
-        {"exclusion added", &excluded, "-reconfigure", "reconfigure delivered to 1 window(s)",
-         translucent(120)},
+        {"exclusion added", &excluded, "-reconfigure", RECONFIGURED, translucent(120)},
         {"switched off", nullptr, "-exec @LumivaneTog", TOGGLED, opaque()},
         {"switched on, excluded", nullptr, "-exec @LumivaneTog", TOGGLED, opaque()},
-        {"exclusion removed", &named, "-reconfigure", "reconfigure delivered to 1 window(s)",
-         opaque()},
+        {"exclusion removed", &named, "-reconfigure", RECONFIGURED, opaque()},
         {"switched off", nullptr, "-exec @LumivaneTog", TOGGLED, opaque()},
         {"switched on", nullptr, "-exec @LumivaneTog", TOGGLED, translucent(120)},
-        {"exclusion added again", &excluded, "-reconfigure",
-         "reconfigure delivered to 1 window(s)", translucent(120)},
+        {"exclusion added again", &excluded, "-reconfigure", RECONFIGURED, translucent(120)},
         {"quit", nullptr, "-quit", "endPlugin ", opaque()},
     };
     for (const Step &step : steps) {

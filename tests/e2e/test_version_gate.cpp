@@ -2,8 +2,6 @@
 // plug-in must refuse to start with its error box and leave every window alone.
 #include "live_desktop.h"
 
-#include <string>
-
 namespace {
 
 struct ErrorBox {
@@ -22,35 +20,23 @@ std::string window_text(HWND window)
     return std::string(text, length < sizeof text ? length : 0);
 }
 
-BOOL CALLBACK take_message_text(HWND child, LPARAM box)
-{
-    ErrorBox &found = *reinterpret_cast<ErrorBox *>(box);
-    char class_name[64] = "";
-    GetClassNameA(child, class_name, sizeof class_name);
-    if (_stricmp(class_name, "Static") == 0) {
-        std::string text = window_text(child);
-        if (!text.empty())
-            found.text = text;
-    }
-    return TRUE;
-}
-
-// A dialog-class window (a message box) shown by process_id, waiting up to timeout_ms.
+// A dialog-class window (a message box) shown by process_id, waiting up to timeout_ms; its
+// text is that of the Static control that has one (the other holds the icon).
 ErrorBox wait_for_message_box(DWORD process_id, DWORD timeout_ms)
 {
     ErrorBox box;
     DWORD start = GetTickCount();
     do {
-        HWND window = NULL;
-        while ((window = FindWindowExA(NULL, window, "#32770", NULL)) != NULL) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == process_id && IsWindowVisible(window)) {
-                box.window = window;
-                box.caption = window_text(window);
-                EnumChildWindows(window, take_message_text, reinterpret_cast<LPARAM>(&box));
-                return box;
+        for (HWND window : top_level_windows("#32770", process_id)) {
+            if (!IsWindowVisible(window))
+                continue;
+            box.window = window;
+            box.caption = window_text(window);
+            for (HWND child = NULL; (child = FindWindowExA(window, child, "Static", NULL));) {
+                if (!window_text(child).empty())
+                    box.text = window_text(child);
             }
+            return box;
         }
         Sleep(50);
     } while (GetTickCount() - start < timeout_ms);
@@ -65,7 +51,7 @@ TEST_F(LiveDesktop, SystemOlderThanWindows2000GetsTheErrorBoxAndNoWindowIsTouche
     write_settings("Lumivane.plugin.global: ALWAYS\n"
                    "Lumivane.plugin.globallevel: 90\n" +
                    settings_entry(0, "STEADY", "ALWAYS", 180));
-    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
+    TargetApp &steady = start_app("STEADY");
     ASSERT_FALSE(HasFailure());
     HWND main = steady.window("main");
 

@@ -7,9 +7,6 @@
 // raised, so once the second has acted the first has been handled.
 #include "live_desktop.h"
 
-#include <string>
-#include <vector>
-
 namespace {
 
 const char EXCLUDE_SHUNNED[] = "Lumivane.plugin.exclude0: shunned\n";
@@ -23,28 +20,23 @@ TEST_F(LiveDesktop, StartUpMakesRunningAlwaysAppsTranslucentAndLeavesFocusAppsFo
                    settings_entry(0, "steady", "always", 180) +
                    settings_entry(1, "focal", "Focus", 120) + EXCLUDE_SHUNNED);
     TargetApp &steady = start_app("STEADY", {{"visible", "main"}, {"hidden", "tucked"}});
-    TargetApp &focal = start_app("FOCAL", {{"visible", "main"}});
-    TargetApp &shunned = start_app("SHUNNED", {{"visible", "main"}});
-    TargetApp &plain = start_app("PLAIN", {{"visible", "main"}});
-    ASSERT_FALSE(HasFailure());
+    TargetApp &focal = start_app("FOCAL");
+    TargetApp &shunned = start_app("SHUNNED");
+    TargetApp &plain = start_app("PLAIN");
 
     ASSERT_NO_FATAL_FAILURE(start_host());
     // The ALWAYS pass over the visible windows has run before beginPlugin answers.
-    EXPECT_TRUE(looks_are({
-        {steady.window("main"), translucent(180)},
-        {steady.window("tucked"), opaque()},
-        {focal.window("main"), opaque()},
-        {shunned.window("main"), opaque()},
-        {plain.window("main"), translucent(90)},
-    }));
+    EXPECT_TRUE(looks_are({{steady.window("main"), translucent(180)},
+                           {steady.window("tucked"), opaque()},
+                           {focal.window("main"), opaque()},
+                           {shunned.window("main"), opaque()},
+                           {plain.window("main"), translucent(90)}}));
 
     ASSERT_TRUE(plain.raise("foreground", "main"));
-    EXPECT_TRUE(looks_become({
-        {focal.window("main"), translucent(120)},
-        {plain.window("main"), translucent(90)},
-        {steady.window("main"), translucent(180)},
-        {shunned.window("main"), opaque()},
-    }));
+    EXPECT_TRUE(looks_become({{focal.window("main"), translucent(120)},
+                              {plain.window("main"), translucent(90)},
+                              {steady.window("main"), translucent(180)},
+                              {shunned.window("main"), opaque()}}));
 }
 
 TEST_F(LiveDesktop, WindowOfAlwaysAppOpenedAfterStartUpIsTranslucentAsSoonAsItExists)
@@ -52,7 +44,6 @@ TEST_F(LiveDesktop, WindowOfAlwaysAppOpenedAfterStartUpIsTranslucentAsSoonAsItEx
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
     TargetApp &steady = start_app("STEADY", {{"visible", "first"}});
     TargetApp &plain = start_app("PLAIN", {});
-    ASSERT_FALSE(HasFailure());
     ASSERT_NO_FATAL_FAILURE(start_host());
 
     HWND other = plain.open("visible", "later");
@@ -72,42 +63,30 @@ TEST_F(LiveDesktop, ForegroundChangePutsTheNewForegroundWindowAtTheFocusLevelAnd
                    settings_entry(0, "FOCAL", "FOCUS", 120) +
                    settings_entry(1, "STEADY", "ALWAYS", 180) + EXCLUDE_SHUNNED);
     TargetApp &plain = start_app("PLAIN", {{"visible", "main"}, {"visible", "second"}});
-    TargetApp &focal = start_app("FOCAL", {{"visible", "main"}});
-    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
-    TargetApp &shunned = start_app("SHUNNED", {{"visible", "main"}});
-    ASSERT_FALSE(HasFailure());
+    TargetApp &focal = start_app("FOCAL");
+    TargetApp &steady = start_app("STEADY");
+    TargetApp &shunned = start_app("SHUNNED");
     ASSERT_NO_FATAL_FAILURE(start_host());
 
-    HWND plain_main = plain.window("main"), plain_second = plain.window("second");
-    HWND focal_main = focal.window("main"), steady_main = steady.window("main");
-    HWND shunned_main = shunned.window("main");
+    const std::vector<HWND> windows = {plain.window("main"), plain.window("second"),
+                                       focal.window("main"), steady.window("main"),
+                                       shunned.window("main")};
     struct Step {
-        TargetApp &app;
-        const char *window;   // the one that comes forward
-        std::vector<Expectation> looks;
+        TargetApp &app;                    // whose window "main" comes forward
+        std::vector<ExpectedLook> looks;   // of the windows above, in their order
     };
     const Step steps[] = {
-        {plain, "main",
-         {{plain_main, opaque()}, {plain_second, translucent(200)}, {focal_main, translucent(120)},
-          {steady_main, translucent(180)}, {shunned_main, opaque()}}},
+        {plain, {opaque(), translucent(200), translucent(120), translucent(180), opaque()}},
         // An excluded window is left alone, but the others still get their levels back.
-        {shunned, "main",
-         {{plain_main, translucent(200)}, {plain_second, translucent(200)},
-          {focal_main, translucent(120)}, {steady_main, translucent(180)},
-          {shunned_main, opaque()}}},
-        {focal, "main",
-         {{plain_main, translucent(200)}, {plain_second, translucent(200)},
-          {focal_main, opaque()}, {steady_main, translucent(180)}, {shunned_main, opaque()}}},
+        {shunned, {translucent(200), translucent(200), translucent(120), translucent(180), opaque()}},
+        {focal, {translucent(200), translucent(200), opaque(), translucent(180), opaque()}},
         // A foreground window under another rule is not changed; the FOCUS ones are.
-        {steady, "main",
-         {{plain_main, translucent(200)}, {plain_second, translucent(200)},
-          {focal_main, translucent(120)}, {steady_main, translucent(180)},
-          {shunned_main, opaque()}}},
+        {steady, {translucent(200), translucent(200), translucent(120), translucent(180), opaque()}},
     };
     for (const Step &step : steps) {
-        SCOPED_TRACE(step.app.name() + " '" + step.window + "' comes forward");
-        ASSERT_TRUE(step.app.raise("foreground", step.window));
-        EXPECT_TRUE(looks_become(step.looks));
+        SCOPED_TRACE(step.app.name() + " 'main' comes forward");
+        ASSERT_TRUE(step.app.raise("foreground", "main"));
+        EXPECT_TRUE(looks_become(paired(windows, step.looks)));
     }
 }
 
@@ -116,9 +95,8 @@ TEST_F(LiveDesktop, MovingWindowIsTranslucentForTheMoveAndOpaqueAfterIt)
     write_settings(settings_entry(0, "MOVER", "MOVING", 100) +
                    settings_entry(1, "STEADY", "ALWAYS", 180));
     TargetApp &mover = start_app("MOVER", {{"visible", "main"}, {"visible", "other"}});
-    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
-    TargetApp &plain = start_app("PLAIN", {{"visible", "main"}});
-    ASSERT_FALSE(HasFailure());
+    TargetApp &steady = start_app("STEADY");
+    TargetApp &plain = start_app("PLAIN");
     ASSERT_NO_FATAL_FAILURE(start_host());
     EXPECT_TRUE(looks_are({{mover.window("main"), opaque()}}));
 
@@ -126,11 +104,9 @@ TEST_F(LiveDesktop, MovingWindowIsTranslucentForTheMoveAndOpaqueAfterIt)
     ASSERT_TRUE(steady.raise("movestart", "main"));
     ASSERT_TRUE(mover.raise("movestart", "main"));
     EXPECT_TRUE(looks_become({{mover.window("main"), translucent(100)}}));
-    EXPECT_TRUE(looks_are({
-        {mover.window("other"), opaque()},
-        {plain.window("main"), opaque()},
-        {steady.window("main"), translucent(180)},
-    }));
+    EXPECT_TRUE(looks_are({{mover.window("other"), opaque()},
+                           {plain.window("main"), opaque()},
+                           {steady.window("main"), translucent(180)}}));
 
     ASSERT_TRUE(steady.raise("moveend", "main"));
     ASSERT_TRUE(mover.raise("moveend", "main"));
@@ -141,8 +117,7 @@ TEST_F(LiveDesktop, MovingWindowIsTranslucentForTheMoveAndOpaqueAfterIt)
 TEST_F(LiveDesktop, AlwaysAppsChildControlsAndCaretsStayAsTheyAreAndItsOwnedPopUpsTurnTranslucent)
 {
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 180));
-    TargetApp &steady = start_app("STEADY", {{"visible", "main"}});
-    ASSERT_FALSE(HasFailure());
+    TargetApp &steady = start_app("STEADY");
     ASSERT_NO_FATAL_FAILURE(start_host());
     HWND main = steady.window("main");
     ASSERT_TRUE(looks_are({{main, translucent(180)}}));
@@ -157,7 +132,7 @@ TEST_F(LiveDesktop, AlwaysAppsChildControlsAndCaretsStayAsTheyAreAndItsOwnedPopU
     // A reconfigure changes no window at once: a caret's event taken for its window's would
     // show as the new level.
     write_settings(settings_entry(0, "STEADY", "ALWAYS", 60));
-    ASSERT_TRUE(deliver("-reconfigure", "reconfigure delivered to 1 window(s)"));
+    ASSERT_TRUE(reconfigure());
     ASSERT_TRUE(steady.command("caret main"));
     ASSERT_TRUE(steady.command("caret edit"));
     HWND later = steady.open_popup("main", "later");

@@ -68,3 +68,20 @@ std::string describe(const ExpectedLook &expected)
     }
     return "?";
 }
+
+bool wait_for_looks(const std::vector<Expectation> &expected, DWORD timeout_ms,
+                    std::vector<WindowLook> *looks)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        bool all_match = true;
+        looks->clear();
+        for (const auto &[window, look] : expected) {
+            looks->push_back(look_at(window));
+            all_match = all_match && matches(looks->back(), look);
+        }
+        if (all_match || GetTickCount() - start >= timeout_ms)
+            return all_match;
+        Sleep(20);
+    }
+}

@@ -4,6 +4,13 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
+
+// What the target app's "keyed", "own-alpha" and "keyed-alpha" windows set themselves: a
+// colour key of magenta, alpha 200.
+const COLORREF OWN_COLOUR_KEY = RGB(255, 0, 255);
+const BYTE OWN_ALPHA = 200;
 
 struct WindowLook {
     bool exists = false;
@@ -32,3 +39,11 @@ ExpectedLook keyed(COLORREF key, BYTE alpha);
 
 bool matches(const WindowLook &look, const ExpectedLook &expected);
 std::string describe(const ExpectedLook &expected);
+
+// A window and the look expected of it.
+using Expectation = std::pair<HWND, ExpectedLook>;
+
+// Reads every window's look until all match or timeout_ms has passed (the shell changes
+// windows a moment after the events that ask for it); looks receives the last reading.
+bool wait_for_looks(const std::vector<Expectation> &expected, DWORD timeout_ms,
+                    std::vector<WindowLook> *looks);
