@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "window_look.h"
+#include "seen_looks.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "window_look.h"
+#include "seen_looks.h"
 
 struct Card {
     std::string caption; // the window's title, in its title bar

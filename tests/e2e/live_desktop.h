@@ -15,7 +15,7 @@
 
 #include "child_process.h"
 #include "run_environment.h"
-#include "window_look.h"
+#include "seen_looks.h"
 
 // Bound for anything that happens through window events, commands or process start-up.
 inline const DWORD SETTLE_MS = 10000 * time_scale();

@@ -1,4 +1,4 @@
-#include "window_look.h"
+#include "seen_looks.h"
 
 #include <cstdio>
 
