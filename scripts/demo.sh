@@ -6,13 +6,11 @@
 #                  runs here, x64 elsewhere (scripts/lib/runner.sh), saying why
 #     --display    the caller's own DISPLAY instead of a private Xvfb with xcompmgr
 
-# Installs what is missing, builds that architecture's programs (in LUMIVANE_BUILD_DIR,
-# default build/win32 or build/win64), and stages BLACKBOX.EXE with Lumivane.dll and
-# examples/Lumivane.rc. Sample applications named as those settings say play a story:
-# start-up, a change of the window in front, a move, "@LumivaneTog" off and on, a reconfigure
-# with an edited level, and quit. After each step a table read back from the live windows is
-# compared with what the settings say, and a screenshot goes to demo-out/. Peekster names the
-# window under the pointer. Exits non-zero, naming the step, when a window looks otherwise.
+# Builds and stages that architecture's BLACKBOX.EXE, Lumivane.dll and examples/Lumivane.rc
+# (LUMIVANE_BUILD_DIR, default build/win32 or build/win64), then plays a story with sample apps:
+# start-up, a new window in front, a move, "@LumivaneTog" off and on, a reconfigure, quit. Each
+# step's windows are checked against the settings, with a screenshot in demo-out/; a window that
+# looks otherwise stops it, naming the step. Peekster names the window under the pointer.
 set -euo pipefail
 . "$(dirname "$0")/lib/runner.sh"
 root=$LUMIVANE_ROOT && cd "$LUMIVANE_ROOT"

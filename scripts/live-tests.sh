@@ -6,8 +6,7 @@
 # build's tests that start 32-bit programs (label other_bitness) run in one QEMU guest after
 # the others; --here runs only the others, --guest only those.
 set -euo pipefail
-. "$(dirname "$0")/lib/runner.sh"
-cd "$LUMIVANE_ROOT"
+. "$(dirname "$0")/lib/runner.sh" && cd "$LUMIVANE_ROOT"
 usage() { echo "usage: $0 [--here|--guest] win32|win64 [ctest arguments] [+ win32|win64 ...]" >&2; exit 2; }
 part=all
 case ${1:-} in --here | --guest) part=${1#--} && shift ;; esac

@@ -49,7 +49,6 @@ fetch_kernel() {
   [ -z "$deb" ] || { echo "$deb" && return; }
   say "downloading Debian's kernel package into $cache"
   for attempt in 1 2; do
-    # The package that linux-image-amd64 stands for.
     package=$(apt-cache depends linux-image-amd64 2>/dev/null |
       sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\).*/\1/p' | head -n1)
     if [ -n "$package" ] && (cd "$cache" && apt-get download -q -o APT::Sandbox::User=root \

@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the three presets, runs the unit tests (ASan and
-# UBSan), each fuzz target for about 30 seconds (LUMIVANE_FUZZ_SECONDS), the checks of the
-# release zip, and each Windows build's static checks, conformance tests and live scenarios
-# under Wine. Where this machine runs no 32-bit code, or with LUMIVANE_NO_32BIT=1, every test
-# that starts a 32-bit program runs in a QEMU guest (scripts/live-tests.sh). Prints each
-# stage's time at the end; exits non-zero on any failure.
+# UBSan), each fuzz target for about 30 s (LUMIVANE_FUZZ_SECONDS), the release zip's checks, and
+# each Windows build's static, conformance and live tests under Wine. Where no 32-bit code runs
+# here, or with LUMIVANE_NO_32BIT=1, every test that starts a 32-bit program runs in a QEMU
+# guest (scripts/live-tests.sh). Ends with each stage's time; exits non-zero on any failure.
 set -euo pipefail
-. "$(dirname "$0")/lib/runner.sh"
-cd "$LUMIVANE_ROOT"
+. "$(dirname "$0")/lib/runner.sh" && cd "$LUMIVANE_ROOT"
 
 times=()
 stage() {

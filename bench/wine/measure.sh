@@ -3,9 +3,8 @@
 # system calls they must make, in pairs, and the plug-in's system calls counted from Wine's
 # relay log. Runs inside a Wine session of scripts/lib/runner.sh (WINEPREFIX and DISPLAY set).
 
-#   bench/wine/measure.sh ARCH BUILD_DIR WORK_DIR
-
-# Settings come from scripts/bench.sh (LUMIVANE_BENCH_*). Writes to WORK_DIR:
+#   bench/wine/measure.sh ARCH BUILD_DIR WORK_DIR   (settings: LUMIVANE_BENCH_*, see scripts/bench.sh)
+# Writes to WORK_DIR:
 #   samples.txt        ARCH WINDOWS PASS PAIR PLUGIN BASELINE HOOKED INSHELL: milliseconds of
 #                      each pass (on, off, focus) of each pair, "-" where not measured
 #   baseline.log       ARCH WINDOWS and each line the baseline answered

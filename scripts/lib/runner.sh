@@ -117,6 +117,12 @@ session_start() {
   # A crashing program gets a backtrace in the log and ends, instead of a dialog that waits.
   "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     >>"$state/wineboot.log" 2>&1 9>&-
+  # Wine closes the desktop a second after its last program ends; a first window then waits
+  # 10 s at most for a new one, too short emulated ("no driver could be loaded"). So it starts
+  # here, given time, and a console program on a pipe that never ends keeps it to the end.
+  [ -p "$state/keep" ] || mkfifo "$state/keep"
+  "$WINE" cmd.exe <>"$state/keep" >/dev/null 2>&1 9>&- &
+  "$WINE" explorer.exe /desktop >/dev/null 2>&1 9>&- & sleep $((2 * $(time_scale)))
   : >"$LUMIVANE_WINE_LOG"
 }
 session_keep() { echo "$2" >"$1/session/$(cat "/proc/$2/comm").pid"; }
