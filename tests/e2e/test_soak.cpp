@@ -29,8 +29,13 @@ const DWORD SHELL_ANSWER_LIMIT_MS = 2000;
 // Handles the host may hold after the soak beyond those it held before: the system's own
 // bookkeeping moves by a few; one handle lost per window looked up would be thousands.
 const long HANDLE_SLACK = 10;
-// What each churning app keeps open, and how often it opens one more and closes the oldest.
-const char CHURN[] = "churn 4 50";
+// What each churning app keeps open, and how often it opens one more and closes the oldest:
+// every 50 ms, slower where everything is (emulated, a churn step alone can take that long and
+// keep the app from answering the plug-in's 200 ms check at quit).
+std::string churn_command()
+{
+    return "churn 4 " + std::to_string(50 * time_scale());
+}
 
 int soak_seconds()
 {
@@ -298,7 +303,7 @@ TEST_F(LiveDesktop, SoakOfChurningWindowsTogglesReconfiguresStaleEventsAndAHungA
     ASSERT_GT(figures.handles_before, 0) << "cannot read the host's handle count";
 
     for (TargetApp *app : churners)
-        ASSERT_TRUE(app->command(CHURN));
+        ASSERT_TRUE(app->command(churn_command()));
 
     // With the effect on, the frozen app's windows are layered, so the toggle that turns it
     // off must change their style: the write the hung application could hold up.
@@ -370,7 +375,7 @@ TEST_F(LiveDesktop, SoakOfChurningWindowsTogglesReconfiguresStaleEventsAndAHungA
 
     // Quitting while the windows keep coming and going.
     for (TargetApp *app : churners)
-        ASSERT_TRUE(app->command(CHURN));
+        ASSERT_TRUE(app->command(churn_command()));
     probe.stop();
     figures.shell_probes = probe.probes;
     figures.shell_slowest_answer_ms = probe.slowest_ms;
