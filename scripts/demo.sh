@@ -38,7 +38,7 @@ elif [ -z "$arch" ]; then
 fi
 preset=$(preset_of $arch)
 build=${LUMIVANE_BUILD_DIR:-$root/build/$preset}
-session=$build/demo-wine stage=$build/demo-wine/prefix/drive_c/lumivane-demo
+session=$build/demo-wine
 
 source demo/rules_model.sh
 
@@ -59,6 +59,7 @@ trap 'session_stop "$session"' EXIT
 trap 'exit 130' INT TERM
 echo "== starting the display, the compositor and Wine"
 session_start "$session" "$([ "$own_display" = 1 ] && echo 1280x800x24 || echo none)"
+stage=$WINEPREFIX/drive_c/lumivane-demo
 # Without a compositor X shows every window opaque; xcompmgr honours the alpha Wine hands it
 # as _NET_WM_WINDOW_OPACITY. On the caller's display another one may be at work already.
 xcompmgr >"$run/xcompmgr.log" 2>&1 9>&- &

@@ -20,11 +20,13 @@ for word in "$@" +; do
 done
 [ ${#suites[@]} -gt 0 ] || usage
 
+# A session that cannot start (no room, no prefix) ends the run with the line that says why:
+# every test would fail.
 session=
 run_here() {
   local status=0
   session=$PWD/build/$1/wine
-  session_start "$session" || return 1
+  session_start "$session" || exit 1
   guarded ctest --preset "$@" || status=$?
   session_stop "$session" && return "$status"
 }

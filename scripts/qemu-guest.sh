@@ -5,11 +5,15 @@
 #   scripts/qemu-guest.sh [--] COMMAND [ARGS...]
 
 # The guest sees this machine's whole file system, read-only, with a layer in its memory that
-# takes every write (they are gone when the guest ends), and runs COMMAND in the same working
-# directory, as the same user, with the same environment, less what points at this machine's
-# desktop (DISPLAY and the like) and LUMIVANE_NO_32BIT. COMMAND's stdout and stderr come here as
-# it writes them, and this script exits with its exit code. The guest's /tmp, /run, /dev and
+# takes every write (they are gone when the guest ends), but for the checkout's build/, which
+# it writes here: the Wine prefixes, the sessions' logs and the test output stay on this disk,
+# and the next run uses the prefixes again. It runs COMMAND in the same working directory, as
+# the same user, with the same environment, less what points at this machine's desktop
+# (DISPLAY and the like) and LUMIVANE_NO_32BIT. COMMAND's stdout and stderr come here as it
+# writes them, and this script exits with its exit code. The guest's /tmp, /run, /dev and
 # /proc are its own; this checkout is shown at its own path even when it lies in one of those.
+# When the guest runs out of memory, or of room for its writes, it says so in one line and
+# stops COMMAND there.
 
 # LUMIVANE_GUEST_TIMEOUT   seconds the guest may run (default 3600; then it exits 124)
 # LUMIVANE_GUEST_MEMORY, LUMIVANE_GUEST_CPUS   its memory and processors (default 4G, 2)
@@ -116,6 +120,7 @@ write_request() {
   printf '%s\0' "$PWD" >"$request/cwd"
   echo "$checkout" >"$request/checkout"
   echo "$(id -u) $(id -g)" >"$request/user"
+  echo "$memory" >"$request/memory"
   hostname >"$request/hostname" 2>/dev/null || true && cp "$here/qemu-guest/run" "$request/run"
   (
     # The guest cannot reach this machine's desktop, session bus or agents.
@@ -154,6 +159,7 @@ timeout --foreground -k 30 "$guest_timeout" qemu-system-x86_64 \
   -serial "file:$console" \
   -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
   -virtfs "local,path=$checkout,mount_tag=checkout,security_model=none,readonly=on,multidevs=remap" \
+  -virtfs "local,path=$checkout/build,mount_tag=build,security_model=none,multidevs=remap" \
   -virtfs "local,path=$run/request,mount_tag=request,security_model=none" \
   -device virtio-serial-pci \
   -chardev "file,id=stdout,path=$run/stdout" -device virtserialport,chardev=stdout,name=stdout \

@@ -1,5 +1,9 @@
 #include "child_process.h"
 
+#include "run_environment.h"
+
+#include <cstdio>
+
 namespace {
 
 const DWORD POLL_INTERVAL_MS = 10;
@@ -40,6 +44,8 @@ ChildProcess::ChildProcess(const std::string &command_line, const std::string &d
         CloseHandle(info.hThread);
         process_ = info.hProcess;
         id_ = info.dwProcessId;
+    } else {
+        start_error_ = system_error();
     }
     CloseHandle(child_input);
     CloseHandle(child_output);
@@ -113,7 +119,13 @@ std::optional<std::string> ChildProcess::wait_for_prefix(const std::string &pref
 std::string ChildProcess::transcript()
 {
     read_available();
-    std::string text = "output of " + command_line_ + ":\n";
+    // Why a program said nothing: it never started, or it ended (0xc0000135: a DLL is missing).
+    DWORD code = STILL_ACTIVE;
+    char ended[48] = "";
+    if (process_ && GetExitCodeProcess(process_, &code) && code != STILL_ACTIVE)
+        snprintf(ended, sizeof ended, " (it ended with exit code 0x%lx)", (unsigned long)code);
+    std::string text = "output of " + command_line_ +
+                       (process_ ? ended : " (it could not start, " + start_error_ + ")") + ":\n";
     for (const std::string &line : lines_)
         text += "  | " + line + "\n";
     if (!pending_.empty())

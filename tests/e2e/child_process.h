@@ -46,6 +46,7 @@ private:
     void read_available();
 
     std::string command_line_;
+    std::string start_error_;   // why it could not start
     HANDLE process_ = NULL;
     DWORD id_ = 0;
     HANDLE input_ = NULL;    // our end of its standard input

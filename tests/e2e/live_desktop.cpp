@@ -168,7 +168,7 @@ void LiveDesktop::prepare_directory()
                 continue;
             std::string path = directory_ + found.cFileName;
             ASSERT_TRUE(DeleteFileA(path.c_str()))
-                << "cannot clear " << path << " (still in use?), error " << GetLastError();
+                << "cannot clear " << path << " (still in use?), " << system_error();
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
@@ -181,7 +181,8 @@ void LiveDesktop::prepare_directory()
         if (from.empty() && name == std::string("Peekster.exe"))
             continue;
         ASSERT_TRUE(CopyFileA(from.c_str(), (directory_ + name).c_str(), FALSE))
-            << variable << " must name " << name << ": cannot copy '" << from << "'";
+            << variable << " must name " << name << ": cannot copy '" << from << "', "
+            << system_error();
     }
     ASSERT_TRUE(write_file(directory_ + "plugins.rc", "# written by the live tests\nLumivane.dll\n"));
 }
@@ -246,7 +247,7 @@ void LiveDesktop::install_plugin_in_own_folder()
         DeleteFileA((folder + name).c_str());
     ASSERT_TRUE(MoveFileExA((directory_ + "Lumivane.dll").c_str(), (folder + "Lumivane.dll").c_str(),
                             MOVEFILE_REPLACE_EXISTING))
-        << "cannot move the plug-in into " << folder << ", error " << GetLastError();
+        << "cannot move the plug-in into " << folder << ", " << system_error();
     ASSERT_TRUE(write_file(directory_ + "plugins.rc",
                            "# written by the live tests\nplugins\\Lumivane\\Lumivane.dll\n"));
 }
@@ -254,8 +255,7 @@ void LiveDesktop::install_plugin_in_own_folder()
 void LiveDesktop::launch_host()
 {
     host_ = std::make_unique<ChildProcess>(host_path(), directory_);
-    ASSERT_TRUE(host_->started()) << "cannot start " << host_path() << ", error "
-                                  << GetLastError();
+    ASSERT_TRUE(host_->started()) << "cannot start " << host_path() << ", " << system_error();
 }
 
 void LiveDesktop::start_host(int expected_result)
@@ -303,8 +303,8 @@ void LiveDesktop::start_host(int expected_result)
 {
     ChildProcess program(command_line, directory_);
     if (!program.started()) {
-        return ::testing::AssertionFailure() << "cannot start " << command_line << ", error "
-                                             << GetLastError();
+        return ::testing::AssertionFailure() << "cannot start " << command_line << ", "
+                                             << system_error();
     }
     auto code = program.wait_for_exit(timeout_ms);
     if (!code) {
@@ -357,7 +357,8 @@ TargetApp &LiveDesktop::start_app(const std::string &name, const WindowList &win
         << "no target app at '" << target << "': the tests of one build also start the other "
         << "build's target app, so build both the win32 and the win64 preset";
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        EXPECT_TRUE(CopyFileA(target.c_str(), path.c_str(), FALSE)) << "cannot copy " << target;
+        EXPECT_TRUE(CopyFileA(target.c_str(), path.c_str(), FALSE))
+            << "cannot copy " << target << ", " << system_error();
     }
     std::string command_line = "\"" + path + "\"";
     for (const auto &[kind, title] : windows)

@@ -34,6 +34,19 @@ inline std::string path_from_environment(const char *name)
     return path;
 }
 
+// "error N: the system's words for it", for the failure the calling thread saw last: a test
+// that cannot copy or start a program says why (a full disk, a missing file).
+inline std::string system_error()
+{
+    DWORD code = GetLastError();
+    char text[256] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                                  code, 0, text, sizeof text, NULL);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == ' '))
+        text[--length] = '\0';
+    return "error " + std::to_string(code) + (length ? ": " + std::string(text) : std::string());
+}
+
 // Where this machine's kernel runs no 32-bit code, or where that road is chosen, the scripts
 // set LUMIVANE_NO_32BIT=1 and run the tests that start 32-bit programs in the QEMU guest
 // instead (scripts/live-tests.sh); a test that starts one outside the guest all the same must
