@@ -23,8 +23,8 @@
 
 # The guest runs Debian's stock kernel (linux-image-amd64, fetched once into build/qemu/) with
 # a busybox initramfs from scripts/qemu-guest/init, under KVM where the processor offers it,
-# emulated elsewhere. Exits 124 when the guest ran out of time, 125 when it could not start or
-# ended without an exit code (showing the guest's console).
+# emulated elsewhere. Exits 124 when the guest ran out of time, 125 when it ran out of memory
+# or room, could not start, or ended without an exit code (then showing the guest's console).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
