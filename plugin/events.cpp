@@ -54,14 +54,17 @@ static void give_window(HWND window, BYTE level)
 
 // An application's window is attached to its frame after the frame is made, and again each
 // time it is restored: made inside the frame (Windows raises a creation event for it) or
-// moved into it (a parent-change event). The frame is then named by that application.
+// moved into it (a parent-change event). The frame is then named by that application. The
+// content, a child now, gets back what it had if it was changed as a top-level window.
 static void content_attached(HWND window, LONG object_id, LONG child_id)
 {
     if (object_id != OBJID_WINDOW || child_id != CHILDID_SELF)
         return;
     HWND frame = frame_of_content(window);
-    if (frame)
-        decide_again(frame);
+    if (!frame)
+        return;
+    give_window(window, 255);
+    decide_again(frame);
 }
 
 static void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window,

@@ -60,6 +60,7 @@ HWND GetWindow(HWND handle, UINT command)
 // The class name, cut to size - 1 characters and terminated; its length, 0 for no window.
 int GetClassNameA(HWND handle, LPSTR name, int size)
 {
+    fake::log_call("GetClassNameA");
     fake::Window *window = fake::find_window(handle);
     if (!window || size <= 0)
         return 0;
