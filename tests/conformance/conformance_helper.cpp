@@ -31,7 +31,9 @@ static int own_window(const char *title, bool hung, HWND parent = NULL)
     window_class.hInstance = GetModuleHandleA(NULL);
     window_class.lpszClassName = "LumivaneConformanceOwner";
     RegisterClassA(&window_class);
-    HWND window = CreateWindowExA(0, window_class.lpszClassName, title,
+    // A child tells its parent's thread of its creation and end with a message sent there
+    // (WM_PARENTNOTIFY), which the test's thread answers only while it pumps messages.
+    HWND window = CreateWindowExA(parent ? WS_EX_NOPARENTNOTIFY : 0, window_class.lpszClassName, title,
                                   (parent ? WS_CHILD : WS_POPUP) | WS_VISIBLE, parent ? 0 : 200,
                                   parent ? 0 : 200, 120, 90, parent, NULL,
                                   window_class.hInstance, NULL);
