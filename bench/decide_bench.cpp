@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "../common/exe_path.h"
 #include "../common/text.h"
 #include "../common/matching.h"
 #include "../common/settings.h"
@@ -29,22 +30,22 @@ static void fill_worst_case_settings()
     load_settings(fake::plugin_module());
 }
 
-// A 49-character path of the kind the lookup returns.
-static const char *const PATH = "c:\\aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\\target.exe";
+// The longest path the lookup returns, 259 characters, each searched.
+static const std::string PATH = "c:\\" + std::string(EXE_PATH_SIZE - 1 - 14, 'a') + "\\target.exe";
 
 // Time per iteration is nanoseconds per window.
 static void BM_DecideOneWindow(benchmark::State &state)
 {
     fill_worst_case_settings();
-    char folded[50];
-    memcpy(folded, PATH, 50);
+    char folded[EXE_PATH_SIZE];
+    memcpy(folded, PATH.c_str(), PATH.size() + 1);
     fold(folded);
     if (find_app_index(folded) != MAX_APPS - 1 || is_excluded(folded)) {
         state.SkipWithError("settings are not the worst case");
         return;
     }
     for (auto _ : state) {
-        memcpy(folded, PATH, 50);
+        memcpy(folded, PATH.c_str(), PATH.size() + 1);
         fold(folded);
         int index = find_app_index(folded);
         bool decided = rule_is(effective_rule(index), "ALWAYS") && !is_excluded(folded);

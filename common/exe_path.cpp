@@ -3,25 +3,20 @@
 #include <psapi.h>
 
 #include "system_function.h"
-#include "text.h"
 
 typedef BOOL(WINAPI *QueryImageNameFn)(HANDLE process, DWORD flags, LPSTR name, PDWORD size);
 
 // A 32-bit process cannot enumerate the modules of a 64-bit one, so on 64-bit Windows the
 // x86 build would see no path for most applications. Windows Vista and later can still
-// name the image of such a process; the result gets the same 49-character cut.
+// name the image of such a process. It fails, rather than cuts, a name that does not fit.
 static void read_image_name(HANDLE process, char *path)
 {
     QueryImageNameFn query = reinterpret_cast<QueryImageNameFn>(
         find_system_function("kernel32.dll", "QueryFullProcessImageNameA"));
-    if (!query)
-        return;
-    char full[MAX_PATH];
-    DWORD size = MAX_PATH;
-    if (!query(process, 0, full, &size))
-        return;
-    full[MAX_PATH - 1] = '\0';
-    copy_cut(path, full, EXE_PATH_SIZE);
+    DWORD size = EXE_PATH_SIZE;
+    if (!query || !query(process, 0, path, &size))
+        path[0] = '\0';
+    path[EXE_PATH_SIZE - 1] = '\0';
 }
 
 void get_exe_path(HWND window, char *path)

@@ -3,8 +3,9 @@
 #pragma once
 #include <windows.h>
 
-// 49 characters and the terminator; longer paths are cut to their first 49 characters.
-enum { EXE_PATH_SIZE = 50 };
+// The system's path limit: a whole path and its terminator. A longer one is taken as the
+// system gives it, cut to its first MAX_PATH - 1 characters.
+enum { EXE_PATH_SIZE = MAX_PATH };
 
 // Fills path (EXE_PATH_SIZE bytes) with the full file name of the executable that owns
 // window, as the system spells it; empty when it cannot be read.

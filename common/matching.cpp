@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "exe_path.h"
+#include "frame_host.h"
 #include "settings.h"
 #include "text.h"
 
@@ -40,7 +41,11 @@ Decision decide_path(const char *folded_path)
 {
     Decision decision;
     decision.app_index = find_app_index(folded_path);
-    decision.left_alone = folded_path[0] == '\0' || is_excluded(folded_path);
+    decision.unreadable = folded_path[0] == '\0';
+    decision.left_alone = decision.unreadable || is_excluded(folded_path);
+    decision.frame_host = is_frame_host(folded_path);
+    decision.process_id = 0;
+    decision.framing = OWN_PROGRAM;
     return decision;
 }
 
@@ -49,14 +54,45 @@ Decision decide_process(DWORD process_id)
     char path[EXE_PATH_SIZE];
     get_process_exe_path(process_id, path);
     fold(path);
-    return decide_path(path);
+    Decision decision = decide_path(path);
+    decision.process_id = process_id;
+    return decision;
+}
+
+static Decision decide_process_now(DWORD process_id, void *)
+{
+    return decide_process(process_id);
+}
+
+// Only windows of the frame host's process are asked for their class.
+Decision decide_window_by(HWND window, DecideProcessFn decide, void *context)
+{
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    Decision own = decide(process_id, context);
+    if (!own.frame_host || !is_frame(window))
+        return own;
+    DWORD content = content_process(window, process_id);
+    if (content) {
+        Decision hosted = decide(content, context);
+        if (!hosted.unreadable) {
+            hosted.framing = HOSTED_PROGRAM;
+            return hosted;
+        }
+    }
+    own.left_alone = true;
+    own.framing = content ? CONTENT_UNREADABLE : NO_CONTENT;
+    return own;
 }
 
 Decision decide_window(HWND window)
 {
-    DWORD process_id = 0;
-    GetWindowThreadProcessId(window, &process_id);
-    return decide_process(process_id);
+    return decide_window_by(window, decide_process_now, NULL);
+}
+
+bool left_as_it_is(const Decision *decision)
+{
+    return decision->framing == NO_CONTENT || decision->framing == CONTENT_UNREADABLE;
 }
 
 const char *effective_rule(int app_index)

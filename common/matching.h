@@ -13,17 +13,40 @@ bool is_excluded(const char *folded_path);
 // The first exclusion whose fragment occurs in the folded path, or -1.
 int find_exclusion(const char *folded_path);
 
-// What the settings make of one executable.
+// Whose program decides a window.
+enum Framing {
+    OWN_PROGRAM,          // the program of the window's own process
+    HOSTED_PROGRAM,       // a frame: the program of the content it hosts
+    NO_CONTENT,           // a frame with no content
+    CONTENT_UNREADABLE,   // a frame whose content's program has ended or can't be read
+};
+
+// What the settings make of one executable, or of one window.
 struct Decision {
-    int app_index;     // the entry that claims it, or -1
-    bool left_alone;   // its path can't be read or an exclusion names it: never touched
+    int app_index;       // the entry that claims it, or -1
+    bool left_alone;     // never touched: its path can't be read, an exclusion names it, or
+                         // it is a frame without content that can be named
+    bool unreadable;     // its path can't be read
+    bool frame_host;     // the executable is the frame host, whose frames are named otherwise
+    DWORD process_id;    // the process whose program decided
+    Framing framing;
 };
 
 Decision decide_path(const char *folded_path);
 
 // Looks up the process's executable, folds it and decides.
 Decision decide_process(DWORD process_id);
+
+// A window is decided by its own process's program; a frame of the frame host by the
+// program of its content. decide gives the decision of a process, so that a pass can keep
+// the ones it has made.
+typedef Decision (*DecideProcessFn)(DWORD process_id, void *context);
+Decision decide_window_by(HWND window, DecideProcessFn decide, void *context);
 Decision decide_window(HWND window);
+
+// True for a frame without content that can be named: it is left as it is, neither
+// changed nor given back, until its content is there.
+bool left_as_it_is(const Decision *decision);
 
 // The rule word and level that decide a window with this app index: the entry's own,
 // or the global ones when no entry claims it (-1).

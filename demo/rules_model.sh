@@ -39,7 +39,7 @@ folded() { local text=${1:0:$2}; LC_ALL=C printf '%s' "${text^^}"; }
 level_of_text() { echo $(($(awk -v text="$1" 'BEGIN { printf "%d", text + 0 }') & 255)); }
 
 pick_rule() {
-  local path i fragment rule && path=$(folded "$1" 49)
+  local path i fragment rule && path=$(folded "$1" 259)
   for i in $(seq 0 49); do
     fragment=$(folded "${setting[exclude$i]-}" 9)
     [ -z "$fragment" ] || [[ $path != *"$fragment"* ]] || { echo "excluded 255 exclude$i" && return; }

@@ -1,6 +1,9 @@
 // Settings loading against whatever the shell's readers may answer: texts of any length and
 // content for every key, any integers, plug-in and shell paths of any length. Afterwards
 // every slot must hold the folded, cut value it was given, terminated inside the slot.
+// Then matching a window of a program at a path of any length, beyond the system's limit
+// too: it must be decided on the path as the system gives it, and nothing read or written
+// past a buffer.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -9,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "../common/exe_path.h"
+#include "../common/matching.h"
 #include "../common/text.h"
 #include "../common/settings.h"
 #include "../plugin/settings_file.h"
@@ -44,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fake::reset();
     std::string plugin_dir = take();
     std::string shell_dir = take();
+    std::string exe = take();
     fake::set_plugin_path(plugin_dir + "\\Lumivane.dll");
     fake::set_shell_dir(shell_dir);
 
@@ -75,5 +81,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check_slot(g_settings.rule[i], SLOT_SIZE, value("rule" + n));
         check_slot(g_settings.exclude[i], SLOT_SIZE, value("exclude" + n));
     }
+
+    // The system gives the first MAX_PATH - 1 characters, up to a NUL.
+    std::string seen = std::string(exe.c_str()).substr(0, MAX_PATH - 1);
+    fold(seen.data());
+    int expected_entry = -1;
+    for (int i = 0; i < MAX_APPS && expected_entry < 0 && !seen.empty(); ++i)
+        if (g_settings.app[i][0] != '\0' && seen.find(g_settings.app[i]) != std::string::npos)
+            expected_entry = i;
+    HWND window = fake::add_window(fake::add_process(exe));
+    Decision decision = decide_window(window);
+    if (decision.app_index != expected_entry || decision.unreadable != seen.empty())
+        abort();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "../common/frame_host.h"
 #include "../common/matching.h"
 #include "passes.h"
 #include "../common/settings.h"
@@ -13,6 +14,7 @@ bool g_effect_on;
 static HWINEVENTHOOK s_create_hook;
 static HWINEVENTHOOK s_foreground_hook;
 static HWINEVENTHOOK s_movesize_hook;
+static HWINEVENTHOOK s_parent_hook;
 
 // Out-of-context events are queued for the shell's thread: those raised before the hooks
 // went are still delivered after UnhookWinEvent, and inside any wait of that thread, the
@@ -50,6 +52,21 @@ static void give_window(HWND window, BYTE level)
         give_level(window, level, layered_query());
 }
 
+// An application's window is attached to its frame after the frame is made, and again each
+// time it is restored: made inside the frame (Windows raises a creation event for it) or
+// moved into it (a parent-change event). The frame is then named by that application. The
+// content, a child now, gets back what it had if it was changed as a top-level window.
+static void content_attached(HWND window, LONG object_id, LONG child_id)
+{
+    if (object_id != OBJID_WINDOW || child_id != CHILDID_SELF)
+        return;
+    HWND frame = frame_of_content(window);
+    if (!frame)
+        return;
+    give_window(window, 255);
+    decide_again(frame);
+}
+
 static void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window,
                                     LONG object_id, LONG child_id, DWORD, DWORD)
 {
@@ -74,10 +91,15 @@ static void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window,
             give_window(window, 255);
         break;
     case EVENT_OBJECT_CREATE:
-        // Decided before the lookup, so the other objects cost nothing.
-        if (is_top_level_window(window, object_id, child_id) &&
-            under_rule(window, "ALWAYS", &index))
+        // Told apart before any lookup: other objects cost none, and a child window costs
+        // one only as the content of a frame.
+        if (!is_top_level_window(window, object_id, child_id))
+            content_attached(window, object_id, child_id);
+        else if (under_rule(window, "ALWAYS", &index))
             give_window(window, effective_level(index));
+        break;
+    case EVENT_OBJECT_PARENTCHANGE:
+        content_attached(window, object_id, child_id);
         break;
     default:
         break;
@@ -97,6 +119,9 @@ void turn_on(void)
     s_create_hook = install_hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE);
     s_foreground_hook = install_hook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND);
     s_movesize_hook = install_hook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND);
+    // A hook of its own: the events between creation and parent change are busy ones
+    // (location and name changes).
+    s_parent_hook = install_hook(EVENT_OBJECT_PARENTCHANGE, EVENT_OBJECT_PARENTCHANGE);
     s_foreground = NULL;
     s_moving = NULL;
     s_events_wanted = true;
@@ -110,6 +135,7 @@ void turn_off(void)
     UnhookWinEvent(s_create_hook);
     UnhookWinEvent(s_foreground_hook);
     UnhookWinEvent(s_movesize_hook);
+    UnhookWinEvent(s_parent_hook);
     restore_pass();
     g_effect_on = false;
 }
@@ -133,6 +159,8 @@ void decide_again(HWND window)
     BYTE level = 255;
     if (s_events_wanted) {
         Decision decision = decide_window(window);
+        if (left_as_it_is(&decision))
+            return;
         if (!decision.left_alone)
             level = level_now(window, decision.app_index);
     }

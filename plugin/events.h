@@ -5,7 +5,8 @@
 // Whether the effect is on.
 extern bool g_effect_on;
 
-// Installs the creation, foreground and move/size hooks, runs the ALWAYS pass, sets the flag.
+// Installs the creation, foreground, move/size and parent-change hooks, runs the ALWAYS
+// pass, sets the flag.
 void turn_on(void);
 
 // Removes the hooks, gives every window back what it had, clears the flag.

@@ -24,10 +24,9 @@ struct Pass {
     ProcessDecision known[PASS_LOOKUP_SLOTS];
 };
 
-static Decision decide_in_pass(Pass *pass, HWND window)
+static Decision decide_process_in_pass(DWORD process_id, void *context)
 {
-    DWORD process_id = 0;
-    GetWindowThreadProcessId(window, &process_id);
+    Pass *pass = (Pass *)context;
     for (int i = 0; i < pass->lookups; ++i) {
         if (pass->known[i].process_id == process_id)
             return pass->known[i].decision;
@@ -40,6 +39,12 @@ static Decision decide_in_pass(Pass *pass, HWND window)
         ++pass->lookups;
     }
     return decision;
+}
+
+// A frame is decided by its content's process, which is looked up once in the pass too.
+static Decision decide_in_pass(Pass *pass, HWND window)
+{
+    return decide_window_by(window, decide_process_in_pass, pass);
 }
 
 // The visible window's app index when Lumivane may touch it and its rule is word.
@@ -66,6 +71,8 @@ static void visit_always(Pass *pass, HWND window)
     if (!visible && !(recorded = read_record(window, &record)))
         return;
     Decision decision = decide_in_pass(pass, window);
+    if (left_as_it_is(&decision))
+        return;
     const char *rule = decision.left_alone ? "" : effective_rule(decision.app_index);
     if (rule_is(rule, "FOCUS"))
         return;

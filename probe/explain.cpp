@@ -6,6 +6,7 @@
 
 
 #include "../common/exe_path.h"
+#include "../common/frame_host.h"
 #include "../common/matching.h"
 #include "../common/settings.h"
 #include "../common/text.h"
@@ -88,6 +89,20 @@ static bool print_outcome(const Decision *decision)
     return true;
 }
 
+static void print_frame_left_as_it_is(Framing framing)
+{
+    if (framing == NO_CONTENT)
+        printf("Decided by: nothing yet: the window is a frame of " FRAME_HOST_NAME
+               " that shows no program's window now (its program is minimized, or has not "
+               "shown its window yet)\n");
+    else
+        printf("Decided by: nothing: the window is a frame of " FRAME_HOST_NAME
+               " whose program's path cannot be read (an administrator's or another user's "
+               "program, or a program that has ended)\n");
+    printf("Lumivane: leaves this frame as it is, neither changed nor given back, until a "
+           "program it can name shows its window in it\n");
+}
+
 Explanation explain_path(const char *folded_path)
 {
     Explanation why;
@@ -109,8 +124,17 @@ void print_explanation(HWND under_pointer)
         fflush(stdout);
         return;
     }
+    // A frame is named by the program whose window it shows, as the plug-in names it.
+    Decision decision = decide_window(window);
+    if (left_as_it_is(&decision)) {
+        print_frame_left_as_it_is(decision.framing);
+        fflush(stdout);
+        return;
+    }
     char path[EXE_PATH_SIZE];
-    get_exe_path(window, path);
+    get_process_exe_path(decision.process_id, path);
+    if (decision.framing == HOSTED_PROGRAM)
+        printf("Program: %s, whose window is shown in a frame of " FRAME_HOST_NAME "\n", path);
     fold(path);
     Explanation why = explain_path(path);
     print_deciding_lines(path, &why);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 // Prints "\nX:<x>, Y:<y>\n<path>\n" to standard output: the pointer's screen position and
-// the executable path (at most 49 characters, as the system spells it) of the window
-// under it; the path line is empty when no window or no readable process is there.
+// the whole executable path (as the system spells it) of the window under it; the path
+// line is empty when no window or no readable process is there.
 // Answers that window, or NULL.
 HWND print_pointer_report(void);

@@ -16,8 +16,7 @@ set -euo pipefail
 root=$LUMIVANE_ROOT && cd "$LUMIVANE_ROOT"
 out=$root/demo-out run=$root/demo-out/run
 SETTLE_MS=10000
-# Where the staged programs live, as Windows sees it. A short path: the plug-in matches
-# names within the first 49 characters of an executable's path.
+# Where the staged programs live, as Windows sees it.
 STAGE='C:\lumivane-demo'
 
 own_display=1 arch=

@@ -43,8 +43,7 @@ wait_for_lines() {
   return 1
 }
 
-# On drive C the paths are short enough for the fragments to lie within the 49 characters
-# read. The in-shell baseline is always loaded: its window is the focus timer's stopwatch.
+# The in-shell baseline is always loaded: its window is the focus timer's stopwatch.
 rm -rf "$stage"
 mkdir -p "$stage/plugins/Lumivane" "$stage/plugins/LumivaneBaseline" "$stage/applications"
 cp "$build_dir/host/BLACKBOX.EXE" "$build_dir"/bench/wine/{baseline,focus_timer}.exe "$stage/"

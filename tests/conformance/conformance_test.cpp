@@ -167,12 +167,14 @@ TEST(Conformance, EnumWindowsGoesTopDownAndStopsWhenTheCallbackSaysSo)
 
 static std::vector<DWORD> g_events;
 static std::vector<std::pair<LONG, LONG>> g_objects;   // object and child id of each
+static std::vector<HWND> g_event_windows;
 
-static void CALLBACK record_event(HWINEVENTHOOK, DWORD event, HWND, LONG object_id,
+static void CALLBACK record_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object_id,
                                   LONG child_id, DWORD, DWORD)
 {
     g_events.push_back(event);
     g_objects.push_back({object_id, child_id});
+    g_event_windows.push_back(window);
 }
 
 // Hooks the move and size events, with the record of events cleared.
@@ -180,6 +182,7 @@ static HWINEVENTHOOK hook_move_size()
 {
     g_events.clear();
     g_objects.clear();
+    g_event_windows.clear();
     return SetWinEventHook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND,
                            GetModuleHandleA(NULL), record_event, 0, 0,
                            WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNTHREAD);
@@ -287,6 +290,40 @@ TEST(Conformance, ChildWindowsSayChildInTheirStyleCanBeLayeredAndGoWithTheirPare
     remove_window(top);
     EXPECT_FALSE(IsWindow(child));
     EXPECT_FALSE(IsWindow(owned));
+}
+
+// How a frame-hosted application's window sits in its frame: a child window made inside
+// another process's window belongs to its own process, has that window for its root, and
+// raises the creation event a frame's late content is followed by.
+TEST(Conformance, AChildWindowOfAnotherProcessIsItsOwnProcesssAndHasItsParentForRoot)
+{
+    HWND frame = make_window(0, true);
+    HWINEVENTHOOK hook = hook_move_size();
+    HWINEVENTHOOK creation = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE,
+                                             GetModuleHandleA(NULL), record_event, 0, 0,
+                                             WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNTHREAD);
+    HWND child = conformance::make_child_of_other_process(frame);
+    ASSERT_TRUE(child != NULL);
+    conformance::let_callbacks_run();
+    DWORD frame_process = 0, child_process = 0;
+    GetWindowThreadProcessId(frame, &frame_process);
+    GetWindowThreadProcessId(child, &child_process);
+    EXPECT_NE(child_process, 0u);
+    EXPECT_NE(child_process, frame_process);
+    EXPECT_EQ(GetAncestor(child, GA_ROOT), frame);
+    EXPECT_EQ(GetWindow(frame, GW_CHILD), child);
+    EXPECT_NE(GetWindowLongA(child, GWL_STYLE) & WS_CHILD, 0);
+    EXPECT_NE(std::find(g_event_windows.begin(), g_event_windows.end(), child),
+              g_event_windows.end());
+    UnhookWinEvent(creation);
+    UnhookWinEvent(hook);
+
+    // It goes with its process; the frame stays.
+    conformance::end_other_process();
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_TRUE(IsWindow(frame));
+    EXPECT_EQ(GetWindow(frame, GW_CHILD), (HWND)NULL);
+    remove_window(frame);
 }
 
 TEST(Conformance, APropertyOnAnotherProcesssWindowIsReadAndRemovedByAnyProcess)

@@ -19,6 +19,9 @@ HWND make_owned_window(HWND owner);
 // one; end_other_process ends that process.
 HWND make_window_of_other_process(bool other_bitness);
 void end_other_process();
+// A visible child window inside parent, made by another process of this test's bitness, as
+// a frame-hosted application makes its window inside its frame; end_other_process ends it.
+HWND make_child_of_other_process(HWND parent);
 // The same, but layered at alpha 120 by its owner, whose thread then handles no message
 // until release_other_process().
 HWND make_hung_window_of_other_process(bool other_bitness);

@@ -45,6 +45,15 @@ HWND make_window_of_other_process(bool)
 
 void end_other_process() { fake::exit_process(s_other_process); }
 
+// Windows raises the creation event in the process that makes the window.
+HWND make_child_of_other_process(HWND parent)
+{
+    s_other_process = fake::add_process(HELPER_EXE);
+    HWND child = fake::add_child_window(parent, {}, s_other_process);
+    fake::queue_event(EVENT_OBJECT_CREATE, child);
+    return child;
+}
+
 static HWND s_hung_window;
 
 HWND make_hung_window_of_other_process(bool other_bitness)

@@ -82,8 +82,9 @@ static std::unique_ptr<ChildProcess> s_other;
 static HWND s_other_window;
 static HANDLE s_release;
 
-// The helper's window: "window" or "hung" (see conformance_helper.cpp).
-static HWND start_window_helper(bool other_bitness, const char *mode)
+// The helper's window: "window", "hung" or, inside parent, "child" (see
+// conformance_helper.cpp).
+static HWND start_window_helper(bool other_bitness, const char *mode, HWND parent = NULL)
 {
     static int opened = 0;
     std::string title = "LumivaneConformanceOwner" + std::to_string(GetCurrentProcessId()) + "." +
@@ -91,10 +92,14 @@ static HWND start_window_helper(bool other_bitness, const char *mode)
     s_other_window = NULL;
     if (strcmp(mode, "hung") == 0)
         s_release = CreateEventA(NULL, TRUE, FALSE, title.c_str());
-    if (!(s_other = start_helper(other_bitness, std::string(mode) + " " + title)))
+    std::string arguments = std::string(mode) + " " + title;
+    if (parent)
+        arguments += " " + std::to_string((UINT_PTR)parent);
+    if (!(s_other = start_helper(other_bitness, arguments)))
         return NULL;
     for (DWORD i = 0; i < 500 * time_scale() && !s_other_window; ++i) {
-        s_other_window = FindWindowA(NULL, title.c_str());
+        s_other_window = parent ? FindWindowExA(parent, NULL, NULL, title.c_str())
+                                : FindWindowA(NULL, title.c_str());
         if (!s_other_window)
             Sleep(20);
     }
@@ -106,6 +111,11 @@ static HWND start_window_helper(bool other_bitness, const char *mode)
 HWND make_window_of_other_process(bool other_bitness)
 {
     return start_window_helper(other_bitness, "window");
+}
+
+HWND make_child_of_other_process(HWND parent)
+{
+    return start_window_helper(false, "child", parent);
 }
 
 // Found once its owner has made it layered, right before it stops handling messages.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -58,6 +59,14 @@ public:
     HWND open_popup(const std::string &owner, const std::string &title)
     {
         return open_by_command("popup " + owner + " " + title, title);
+    }
+    // Opens this application's window inside frame, a frame of another process, as a
+    // frame-hosted application shows its window.
+    HWND open_content(HWND frame, const std::string &title)
+    {
+        char handle[32];
+        snprintf(handle, sizeof handle, "%llx", (unsigned long long)(UINT_PTR)frame);
+        return open_by_command("content " + std::string(handle) + " " + title, title);
     }
     // Raises "foreground", "movestart" or "moveend" for a window of this app.
     bool raise(const std::string &event, const std::string &title)
@@ -120,7 +129,8 @@ protected:
                                            DWORD timeout_ms = SETTLE_MS);
 
     // Starts NAME.EXE, a copy of the target app, with windows (kind, title), by default one
-    // visible window "main": kind is "visible", "hidden", "keyed", "own-alpha" or "keyed-alpha".
+    // visible window "main": kind is "visible", "hidden", "keyed", "own-alpha", "keyed-alpha"
+    // or "frame".
     TargetApp &start_app(const std::string &name, const WindowList &windows = {{"visible", "main"}},
                          Bitness bitness = Bitness::same);
 

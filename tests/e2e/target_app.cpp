@@ -5,6 +5,9 @@
 //
 //   target_app.exe [--KIND TITLE]... [--busy-start MILLISECONDS]
 //                                      KIND: visible, hidden, keyed, own-alpha, keyed-alpha,
+//                                      frame: a visible frame window of class
+//                                      ApplicationFrameWindow, as ApplicationFrameHost.exe
+//                                      opens (for a copy of that name),
 //                                      or wallpaper: the demo's full-screen pattern, TITLE
 //                                      holding its lines; a busy start sleeps after opening
 //                                      the windows, before handling any message, as
@@ -23,6 +26,10 @@
 //   open KIND TITLE
 //   child PARENT TITLE        an EDIT control inside window PARENT
 //   popup OWNER TITLE         a visible pop-up window owned by window OWNER
+//   content FRAME TITLE       a frame-hosted application's window: a visible child window of
+//                             class Windows.UI.Core.CoreWindow inside window FRAME (a handle
+//                             in hex) of another process, as the application attaches its
+//                             window to its frame
 //   caret TITLE               a caret in window TITLE (a control's title names the control)
 //   foreground TITLE | movestart TITLE | moveend TITLE   (a card also comes to the front)
 //   move TITLE X Y            moves the window there the way a drag does, in small steps
@@ -55,6 +62,8 @@
 namespace {
 
 const char WINDOW_CLASS[] = "LumivaneTargetWindow";
+const char FRAME_CLASS[] = "ApplicationFrameWindow";
+const char CONTENT_CLASS[] = "Windows.UI.Core.CoreWindow";
 
 std::map<std::string, HWND> g_windows;
 int g_opened;
@@ -82,6 +91,7 @@ struct Kind {
 const Kind KINDS[] = {
     {"visible", 0, 0, 0},
     {"hidden", 0, 0, 0},
+    {"frame", 0, 0, 0},
     {"wallpaper", 0, 0, 0},
     {"keyed", OWN_COLOUR_KEY, 0, LWA_COLORKEY},
     {"own-alpha", 0, OWN_ALPHA, LWA_ALPHA},
@@ -115,7 +125,8 @@ bool open_window(const std::string &kind, const std::string &title, DWORD style,
         return false;
     DWORD ex_style =
         (look->flags ? WS_EX_LAYERED : 0) | (kind == "wallpaper" ? WS_EX_NOACTIVATE : 0);
-    HWND window = CreateWindowExA(ex_style, WINDOW_CLASS, title.c_str(), style, area.left,
+    const char *window_class = kind == "frame" ? FRAME_CLASS : WINDOW_CLASS;
+    HWND window = CreateWindowExA(ex_style, window_class, title.c_str(), style, area.left,
                                   area.top, area.right, area.bottom, NULL, NULL,
                                   GetModuleHandleA(NULL), NULL);
     if (!window)
@@ -206,6 +217,20 @@ bool open_inside(const std::string &command, const std::string &parent_title,
     if (window && command == "popup")
         ShowWindow(window, SW_SHOWNOACTIVATE);
     return report_window(title, window);
+}
+
+// Wine, like Windows, lets a process make a child window inside another process's window.
+bool open_content(const std::string &frame_handle, const std::string &title)
+{
+    HWND frame = reinterpret_cast<HWND>(
+        static_cast<UINT_PTR>(strtoull(frame_handle.c_str(), NULL, 16)));
+    RECT area;
+    if (!GetClientRect(frame, &area))
+        return false;
+    return report_window(title, CreateWindowExA(0, CONTENT_CLASS, title.c_str(),
+                                                WS_CHILD | WS_VISIBLE, 0, 0, area.right,
+                                                area.bottom, frame, NULL,
+                                                GetModuleHandleA(NULL), NULL));
 }
 
 // Windows raises the creation event of a caret for the window that holds it, with the
@@ -369,6 +394,8 @@ bool run_command(const std::string &line)
         done = g_cards.empty() ? pair && open_kind(first, second) : open_another_card(rest);
     else if (command == "child" || command == "popup")
         done = pair && open_inside(command, first, second);
+    else if (command == "content")
+        done = pair && open_content(first, second);
     else if (command == "caret")
         done = make_caret(rest);
     else if (command == "openbusy") {
@@ -420,8 +447,10 @@ int main(int argc, char **argv)
     window_class.lpfnWndProc = window_proc;
     window_class.hInstance = GetModuleHandleA(NULL);
     window_class.hCursor = LoadCursorA(NULL, IDC_ARROW);
-    window_class.lpszClassName = WINDOW_CLASS;
-    RegisterClassA(&window_class);
+    for (const char *name : {WINDOW_CLASS, FRAME_CLASS, CONTENT_CLASS}) {
+        window_class.lpszClassName = name;
+        RegisterClassA(&window_class);
+    }
 
     char module[MAX_PATH] = "";
     GetModuleFileNameA(NULL, module, sizeof module);

@@ -14,7 +14,7 @@ std::string point_at(const TargetApp &app, HWND target)
     POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     EXPECT_TRUE(SetCursorPos(point.x, point.y));
     return "\r\nX:" + std::to_string(point.x) + ", Y:" + std::to_string(point.y) + "\r\n" +
-           app.module().substr(0, 49) + "\r\n";
+           app.module() + "\r\n";
 }
 
 }  // namespace

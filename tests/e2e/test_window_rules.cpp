@@ -140,3 +140,35 @@ TEST_F(LiveDesktop, AlwaysAppsChildControlsAndCaretsStayAsTheyAreAndItsOwnedPopU
     EXPECT_TRUE(looks_become({{later, translucent(60)}}));
     EXPECT_TRUE(looks_are({{main, translucent(180)}, {edit, opaque()}, {popup, translucent(180)}}));
 }
+
+// Every program can be named by its own file name: one installed at a long path, and one
+// whose window is shown in a frame of ApplicationFrameHost.exe, whose own entry would give 60.
+TEST_F(LiveDesktop, ProgramsAreNamedByTheirFileNameAtLongPathsAndInsideFrames)
+{
+    write_settings(settings_entry(0, "LONGWRITE", "ALWAYS", 180) +
+                   settings_entry(1, "calculat", "ALWAYS", 150) +
+                   settings_entry(2, "framehost", "ALWAYS", 60));
+    // C:\e2e\ and 58 characters: the fragment lies past character 60.
+    TargetApp &writer = start_app("Users.me.AppData.Local.Programs.Tools.Editors.LongWriter");
+    ASSERT_GT(writer.module().size(), 60u);
+    TargetApp &host = start_app("ApplicationFrameHost", {{"frame", "early"}, {"frame", "late"},
+                                                         {"frame", "empty"}});
+    TargetApp &calculator = start_app("Calculator", {});
+    TargetApp &late_calculator = start_app("CalculatorLate", {});
+    HWND early = host.window("early"), late = host.window("late");
+    HWND content = calculator.open_content(early, "content");
+    ASSERT_TRUE(content);
+    ASSERT_NO_FATAL_FAILURE(start_host());
+
+    EXPECT_TRUE(looks_are({{writer.window("main"), translucent(180)},
+                           {early, translucent(150)},
+                           {content, opaque()},
+                           {late, opaque()},
+                           {host.window("empty"), opaque()}}));
+
+    // Attached while the shell runs: the frame is decided again, within a second.
+    HWND late_content = late_calculator.open_content(late, "content");
+    ASSERT_TRUE(late_content);
+    EXPECT_TRUE(looks_become({{late, translucent(150)}}, 1000 * time_scale()));
+    EXPECT_TRUE(looks_are({{late_content, opaque()}, {host.window("empty"), opaque()}}));
+}

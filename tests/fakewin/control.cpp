@@ -57,10 +57,23 @@ HWND add_window(DWORD process_id, const WindowOptions &options)
     return new_window(process_id, state().processes[process_id].thread, options);
 }
 
-HWND add_child_window(HWND parent, const WindowOptions &options)
+HWND add_child_window(HWND parent, const WindowOptions &options, DWORD process_id)
 {
     Window *parent_window = find_window(parent);
-    return new_window(parent_window->process, parent_window->thread, options, parent);
+    if (!process_id)
+        return new_window(parent_window->process, parent_window->thread, options, parent);
+    return new_window(process_id, state().processes[process_id].thread, options, parent);
+}
+
+void set_parent(HWND handle, HWND parent)
+{
+    State &s = state();
+    Window *window = find_window(handle);
+    s.z_order.erase(std::remove(s.z_order.begin(), s.z_order.end(), handle), s.z_order.end());
+    window->parent = parent;
+    window->sibling_order = -(long)new_id();
+    if (!parent)
+        s.z_order.insert(s.z_order.begin(), handle);
 }
 
 // Like Windows, destroying a window destroys its child windows and the windows it owns.

@@ -34,6 +34,8 @@ HWND new_window(DWORD process, DWORD thread, const WindowOptions &options, HWND 
     window.thread = thread;
     window.style = (options.style | (parent ? WS_CHILD : 0)) & ~WS_VISIBLE_BIT;
     window.parent = parent;
+    window.sibling_order = (long)new_id();
+    window.class_name = options.window_class ? options.window_class : "";
     window.owner = parent ? nullptr : options.owner;
     if (!parent)
         state().z_order.insert(state().z_order.begin(), handle);

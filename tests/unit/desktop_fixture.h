@@ -22,6 +22,8 @@ using Keys = std::map<std::string, std::string>;
 // A colour key of an application's own, and the flags of a colour key with an alpha.
 inline const COLORREF KEY = 0x00FF00FF;
 inline const DWORD BOTH = LWA_COLORKEY | LWA_ALPHA;
+// The hooks of a switched-on plug-in: creation, foreground, move/size, parent change.
+inline const int HOOKS = 4;
 
 class Desktop : public ::testing::Test {
 protected:
@@ -30,6 +32,7 @@ protected:
         fake::reset();
         memset(&g_settings, 0, sizeof g_settings);
         g_effect_on = false;
+        frame_host = 0;
     }
 
     // Writes a settings file (Lumivane.rc beside the plug-in) from short keys ("appname0" ->
@@ -60,6 +63,28 @@ protected:
     {
         return fake::add_window(fake::add_process(exe, process), window);
     }
+
+    // A frame of ApplicationFrameHost.exe (one host process for all of a test's frames),
+    // holding a title bar window of its own.
+    HWND frame_window(fake::WindowOptions window = {})
+    {
+        if (!frame_host)
+            frame_host = fake::add_process(FRAME_HOST_EXE);
+        window.window_class = "ApplicationFrameWindow";
+        HWND frame = fake::add_window(frame_host, window);
+        fake::add_child_window(frame, {.window_class = "ApplicationFrameTitleBarWindow"});
+        return frame;
+    }
+
+    // An application's content window in frame, made there by a new process running exe.
+    static HWND add_content(HWND frame, const std::string &exe, fake::ProcessOptions process = {})
+    {
+        return fake::add_child_window(frame, {.window_class = "Windows.UI.Core.CoreWindow"},
+                                      fake::add_process(exe, process));
+    }
+
+    DWORD frame_host = 0;
+    static inline const std::string FRAME_HOST_EXE = "C:\\Windows\\System32\\ApplicationFrameHost.exe";
 
     // What an event does with a window that its rule names: excluded windows and windows
     // whose executable can't be read are left alone.

@@ -43,7 +43,7 @@ TEST_F(Plugin, StartsRegisteredWithTheEffectOnAndEndsWithEveryWindowRestored)
     EXPECT_EQ(fake::window(window).ex_style, WS_EX_TOOLWINDOW | WS_EX_LAYERED);
     EXPECT_FALSE(fake::window(window).visible);
     EXPECT_TRUE(has_alpha(notepad, 150));
-    EXPECT_EQ(fake::active_hooks(), 3);
+    EXPECT_EQ(fake::active_hooks(), HOOKS);
     EXPECT_TRUE(fake::message_boxes().empty());
 
     // Hung while the effect goes off, so it is only made opaque and keeps its record...
@@ -74,7 +74,7 @@ TEST_F(Plugin, ToggleCommandMustMatchExactly)
     EXPECT_EQ(fake::active_hooks(), 0);
     fake::broadcast("@LumivaneTog");
     EXPECT_TRUE(has_alpha(notepad, 150));
-    EXPECT_EQ(fake::active_hooks(), 3);
+    EXPECT_EQ(fake::active_hooks(), HOOKS);
     endPlugin(fake::plugin_module());
 }
 

@@ -1,6 +1,7 @@
 // The switch, the passes it runs, and the rules brought to life by window events.
 #include <algorithm>
 
+#include "../../common/frame_host.h"
 #include "../../plugin/exports.h"
 #include "../../plugin/waiting_windows.h"
 #include "desktop_fixture.h"
@@ -29,9 +30,12 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     int create = index_of(calls, "SetWinEventHook(0x8000,0x8000,0x1)");
     int foreground = index_of(calls, "SetWinEventHook(0x3,0x3,0x1)");
     int movesize = index_of(calls, "SetWinEventHook(0xa,0xb,0x1)");
+    // Its own hook: a range from creation on would bring the busy location and name changes.
+    int parent = index_of(calls, "SetWinEventHook(0x800f,0x800f,0x1)");
     int pass = index_of(calls, "EnumWindows");
-    EXPECT_TRUE(create >= 0 && create < foreground && foreground < movesize && movesize < pass);
-    EXPECT_EQ(fake::active_hooks(), 3);
+    EXPECT_TRUE(create >= 0 && create < foreground && foreground < movesize &&
+                movesize < parent && parent < pass);
+    EXPECT_EQ(fake::active_hooks(), HOOKS);
     EXPECT_TRUE(has_alpha(shown, 100));
     EXPECT_TRUE(has_alpha(hidden, 30));   // the ALWAYS pass leaves hidden windows alone
     // The creation event does not look at visibility.
@@ -43,8 +47,8 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     turn_off();
     EXPECT_FALSE(g_effect_on);
     calls = fake::calls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "UnhookWinEvent"), 3);
-    EXPECT_LT(index_of(calls, "UnhookWinEvent", 2), index_of(calls, "EnumWindows"));
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "UnhookWinEvent"), HOOKS);
+    EXPECT_LT(index_of(calls, "UnhookWinEvent", HOOKS - 1), index_of(calls, "EnumWindows"));
     EXPECT_EQ(fake::active_hooks(), 0);
     EXPECT_TRUE(is_plain(shown));
     EXPECT_TRUE(is_plain(tucked));   // the restore pass reaches hidden windows too
@@ -53,7 +57,7 @@ TEST_F(Events, TurnOnHooksThenRunsTheAlwaysPassAndTurnOffUnhooksThenRestores)
     // On again: hooks anew and the ALWAYS pass again; off twice restores twice: a window
     // hung through the first is only made opaque until the second.
     turn_on();
-    EXPECT_EQ(fake::active_hooks(), 3);
+    EXPECT_EQ(fake::active_hooks(), HOOKS);
     EXPECT_TRUE(has_alpha(shown, 100));
     fake::set_hung(shown, true);
     turn_off();
@@ -223,6 +227,94 @@ TEST_F(Events, CreationEventsChangeTopLevelWindowsOnlyAndOtherObjectsCostNoLooku
     turn_off();
     for (HWND w : {main, edit, nested, popup})
         EXPECT_TRUE(is_plain(w));
+}
+
+// A frame of ApplicationFrameHost.exe is named by the program of its content, however the
+// content comes; the content window itself, a child, is never made layered. A frame without
+// content that can be named is left as it is by every pass and event.
+TEST_F(Events, FramesAreDecidedByTheProgramOfTheirContent)
+{
+    enum Content { AT_START, MADE_INSIDE_LATER, MOVED_IN_LATER, NONE, ENDED, TAKEN_OUT };
+    struct Case {
+        const char *name;
+        const char *rule;   // of the content's program
+        Content content;
+        BYTE level;         // of the frame in the end; 255: never changed
+    } cases[] = {
+        {"ALWAYS, content there at start", "always", AT_START, 120},
+        {"ALWAYS, content made inside later (creation event)", "always", MADE_INSIDE_LATER, 120},
+        {"ALWAYS, content moved in later (parent change)", "always", MOVED_IN_LATER, 120},
+        {"FOCUS, another window in front", "focus", AT_START, 120},
+        {"MOVING, the frame moved", "moving", AT_START, 120},
+        {"no content", "always", NONE, 255},
+        {"content of an ended process", "always", ENDED, 255},
+        {"content taken out (minimized): kept as it is", "always", TAKEN_OUT, 120},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        // The frame host's own entry would give 30.
+        use_settings({{"appname0", "calc"}, {"rule0", c.rule}, {"level0", "120"},
+                      {"appname1", "framehost"}, {"rule1", "always"}, {"level1", "30"}});
+        HWND other = app_window("C:\\Apps\\other.exe");
+        HWND frame = frame_window();
+        const std::string calc = "C:\\Program Files\\WindowsApps\\Microsoft.WindowsCalculator_"
+                                 "11.2307.4.0_x64__8wekyb3d8bbwe\\CalculatorApp.exe";
+        HWND content = nullptr;
+        if (c.content == AT_START || c.content == TAKEN_OUT)
+            content = add_content(frame, calc);
+        if (c.content == ENDED)
+            content = add_content(frame, calc, {.can_open = false});
+        turn_on();
+        if (c.content == MADE_INSIDE_LATER) {
+            content = add_content(frame, calc);
+            fake::raise_event(EVENT_OBJECT_CREATE, content);
+        }
+        if (c.content == MOVED_IN_LATER) {
+            content = fake::add_window(fake::add_process(calc), {.visible = false});
+            fake::raise_event(EVENT_OBJECT_CREATE, content);
+            fake::set_parent(content, frame);
+            fake::raise_event(EVENT_OBJECT_PARENTCHANGE, content);
+        }
+        if (c.content == TAKEN_OUT) {
+            fake::set_parent(content, nullptr);
+            fake::raise_event(EVENT_OBJECT_PARENTCHANGE, content);
+            always_pass();
+            fake::raise_event(EVENT_SYSTEM_FOREGROUND, frame);
+        }
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
+        fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, frame);
+        if (c.level == 255)
+            EXPECT_EQ(writes(frame), 0);
+        else
+            EXPECT_TRUE(has_alpha(frame, c.level));
+        if (content && GetAncestor(content, GA_ROOT) != content)
+            EXPECT_TRUE(is_plain(content));
+        turn_off();
+        EXPECT_TRUE(is_plain(frame));
+    }
+}
+
+// A frame's content is looked for among its first children only, and the first child of
+// another process ends the search.
+TEST_F(Events, AFrameWithHundredsOfChildrenIsLookedUpInBoundedTime)
+{
+    use_settings({{"appname0", "calc"}, {"rule0", "always"}, {"level0", "120"}});
+    HWND first = frame_window();
+    add_content(first, "C:\\Apps\\calc.exe");
+    HWND crowded = frame_window();
+    for (int i = 0; i < 300; ++i) {
+        fake::add_child_window(first);
+        fake::add_child_window(crowded);
+    }
+    add_content(crowded, "C:\\Apps\\calc.exe");
+    fake::clear_calls();
+    always_pass();
+    std::vector<std::string> calls = fake::calls();
+    // The first frame's title bar, then its content; then the children looked at, and one.
+    EXPECT_LE(std::count(calls.begin(), calls.end(), "GetWindow"), 2 + FRAME_CHILDREN_LOOKED_AT + 1);
+    EXPECT_TRUE(has_alpha(first, 120));
+    EXPECT_TRUE(is_plain(crowded));   // its content lies past the children looked at
 }
 
 TEST_F(Events, EventsStillQueuedWhenTheHooksGoChangeNothing)

@@ -1,5 +1,6 @@
 // What a pass costs: each process looked up once (the restore pass none), and no call for a
 // window that already looks as it should.
+#include <algorithm>
 #include <vector>
 
 #include "desktop_fixture.h"
@@ -34,6 +35,11 @@ TEST_F(PassCost, EveryPassLooksUpEachProcessOnceAndTheRestorePassNone)
     DWORD ghost = fake::add_process("C:\\Apps\\busy-ghost.exe");
     for (int i = 0; i < 20; ++i)
         fake::add_window(ghost, {.visible = false});
+    // Frames showing quiet's windows: the frame host is looked up once too, and only its
+    // windows are asked for their class.
+    const int FRAMES = 5;
+    for (int i = 0; i < FRAMES; ++i)
+        fake::add_child_window(frame_window(), {}, quiet);
 
     struct {
         const char *pass;
@@ -47,10 +53,15 @@ TEST_F(PassCost, EveryPassLooksUpEachProcessOnceAndTheRestorePassNone)
     for (auto &pass : passes) {
         SCOPED_TRACE(pass.pass);
         int busy_before = fake::lookups_of(busy), quiet_before = fake::lookups_of(quiet);
+        int host_before = fake::lookups_of(frame_host);
+        fake::clear_calls();
         pass.run();
         EXPECT_EQ(fake::lookups_of(busy) - busy_before, pass.lookups);
         EXPECT_EQ(fake::lookups_of(quiet) - quiet_before, pass.lookups);
+        EXPECT_EQ(fake::lookups_of(frame_host) - host_before, pass.lookups);
         EXPECT_EQ(fake::lookups_of(ghost), 0);
+        std::vector<std::string> calls = fake::calls();
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "GetClassNameA"), pass.lookups * FRAMES);
     }
     // The passes did their work on every window.
     for (HWND w : windows)

@@ -12,8 +12,9 @@ using Probe = Desktop;
 
 TEST_F(Probe, PrintsPositionAndTheExecutableUnderThePointer)
 {
-    std::string long_path = "C:\\Program Files\\" + std::string(33, 'L') + "\\app.exe";
-    ASSERT_EQ(long_path.size(), 58u);
+    std::string long_path = "C:\\Program Files\\WindowsApps\\" + std::string(83, 'L') + "\\app.exe";
+    ASSERT_EQ(long_path.size(), 120u);
+    std::string too_long = "C:\\" + std::string(300, 'T') + "\\app.exe";
     struct Case {
         const char *name;
         LONG x, y;
@@ -23,7 +24,9 @@ TEST_F(Probe, PrintsPositionAndTheExecutableUnderThePointer)
     } cases[] = {
         {"known process", 512, 384, "c:\\windows\\notepad.exe", {},
          "\nX:512, Y:384\nc:\\windows\\notepad.exe\n"},
-        {"long path cut at 49", 3, 4, long_path, {}, "\nX:3, Y:4\n" + long_path.substr(0, 49) + "\n"},
+        {"long path whole", 3, 4, long_path, {}, "\nX:3, Y:4\n" + long_path + "\n"},
+        {"path beyond the limit, as the system gives it", 3, 4, too_long, {},
+         "\nX:3, Y:4\n" + too_long.substr(0, MAX_PATH - 1) + "\n"},
         {"no window", 0, 0, "", {}, "\nX:0, Y:0\n\n"},
         {"locked process", 10, 20, "C:\\admin.exe", {.can_open = false}, "\nX:10, Y:20\n\n"},
         {"left monitor", -1280, -5, "C:\\Apps\\App.exe", {}, "\nX:-1280, Y:-5\nC:\\Apps\\App.exe\n"},
@@ -47,6 +50,16 @@ TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
 {
     const Keys always180 = {{"appname0", "fader"}, {"rule0", "always"}, {"level0", "180"}};
     const std::string entry0 = "Decided by: entry 0 (appname0: FADER, rule0: ALWAYS, level0: 180)\n";
+    const std::string shown_in_frame =
+        "Program: C:\\Apps\\Fader.exe, whose window is shown in a frame of "
+        "ApplicationFrameHost.exe\n";
+    const std::string frame_left = "Lumivane: leaves this frame as it is, neither changed nor "
+                                   "given back, until a program it can name shows its window in it\n";
+    // The window under the pointer is a frame whose content runs the program; the pointer
+    // rests on the frame's title bar, or, over_control, on the content.
+    enum Frame { NOT_A_FRAME, FRAME, EMPTY_FRAME };
+    const Keys host_always = {{"appname0", "fader"}, {"rule0", "always"}, {"level0", "180"},
+                              {"appname1", "framehost"}, {"rule1", "always"}, {"level1", "30"}};
     struct Case {
         const char *name;
         Keys keys;
@@ -54,6 +67,7 @@ TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
         fake::ProcessOptions process;
         bool over_control;   // the pointer rests on a control inside the window
         std::string explanation;
+        Frame frame = NOT_A_FRAME;
     } cases[] = {
         {"entry", always180, {}, {}, false,
          entry0 + "Lumivane: translucent at 180 always\n"},
@@ -101,6 +115,20 @@ TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
         {"hung window", always180, {.hung = true}, {}, true,
          entry0 + "Lumivane: translucent at 180 always\n"
                   "Cannot act: its program answers no messages\n"},
+        {"frame, pointer on its title bar", host_always, {}, {}, false,
+         shown_in_frame + entry0 + "Lumivane: translucent at 180 always\n", FRAME},
+        {"frame, pointer on its content, an exclusion", {{"appname1", "framehost"},
+          {"rule1", "always"}, {"exclude3", "fader"}}, {}, {}, true,
+         shown_in_frame + "Decided by: exclusion 3 (exclude3: FADER)\n"
+                          "Lumivane: never touches this window\n", FRAME},
+        {"frame without content", host_always, {}, {}, false,
+         "Decided by: nothing yet: the window is a frame of ApplicationFrameHost.exe that shows "
+         "no program's window now (its program is minimized, or has not shown its window yet)\n" +
+             frame_left, EMPTY_FRAME},
+        {"frame whose program has ended", host_always, {}, {.can_open = false}, true,
+         "Decided by: nothing: the window is a frame of ApplicationFrameHost.exe whose "
+         "program's path cannot be read (an administrator's or another user's program, or a "
+         "program that has ended)\n" + frame_left, FRAME},
     };
     const std::string file = "C:\\Users\\me\\Lumivane.rc";
     const std::string exe = "C:\\Apps\\Fader.exe";
@@ -109,13 +137,23 @@ TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
         SetUp();
         write_settings(c.keys, file);
         read_settings(file.c_str());
-        HWND window = app_window(exe, c.window, c.process);
+        HWND window, pointed;
+        std::string shown = c.process.can_open ? exe : "";
+        if (c.frame == NOT_A_FRAME) {
+            window = app_window(exe, c.window, c.process);
+            pointed = c.over_control ? fake::add_child_window(window) : window;
+        } else {
+            window = frame_window(c.window);
+            HWND content = c.frame == FRAME ? add_content(window, exe, c.process) : nullptr;
+            pointed = c.over_control ? content : window;
+            if (!c.over_control)
+                shown = FRAME_HOST_EXE;
+        }
         HWND other = app_window("C:\\Apps\\other.exe");
-        fake::set_pointer(5, 6, c.over_control ? fake::add_child_window(window) : window);
+        fake::set_pointer(5, 6, pointed);
         testing::internal::CaptureStdout();
         print_explanation(print_pointer_report());
         std::string output = testing::internal::GetCapturedStdout();
-        std::string shown = c.process.can_open ? exe : "";
         EXPECT_EQ(output, "\nX:5, Y:6\n" + shown + "\nSettings: " + file + "\n" + c.explanation);
         EXPECT_EQ(fake::open_handles(), 0);
 

@@ -138,16 +138,47 @@ TEST_F(Transparency, MatchingFirstEntryWinsEmptyFragmentsNeverMatchAndExclusions
     EXPECT_EQ(find_app_index(""), -1);
 }
 
-TEST_F(Transparency, OnlyTheFirst49CharactersOfAPathTakePart)
+// A fragment matches anywhere in the whole path, up to the system's limit of 259 characters.
+TEST_F(Transparency, TheWholePathTakesPartUpToTheSystemsLimit)
 {
-    // 60 characters; "TAILFRAG" starts at character 45 and so reaches past the cut.
-    std::string path = "C:\\" + std::string(42, 'a') + "TAILFRAGx.exe";
-    path.resize(60, 'z');
-    use_settings({{"appname0", "tailfrag"}, {"rule0", "always"}, {"level0", "1"},
-                  {"appname1", "tail"}, {"rule1", "always"}, {"level1", "2"}});
-    HWND w = app_window(path);
-    always_pass();
-    EXPECT_TRUE(has_alpha(w, 2));
+    // "TAILFRAG" starts at character 45 of 60, across where paths were once cut.
+    std::string across = "C:\\" + std::string(42, 'a') + "TAILFRAGx.exe";
+    across.resize(60, 'z');
+    std::string long_install = "C:\\Users\\" + std::string(93, 'u') + "\\Programs\\Code.exe";
+    ASSERT_EQ(long_install.size(), 120u);
+    std::string beyond = "C:\\" + std::string(245, 'b') + "TAILFRAG" + std::string(40, 'c');
+    struct Case {
+        const char *name;
+        std::string exe;
+        BYTE level;   // 255: no entry's fragment occurs
+    } cases[] = {
+        {"60 characters, fragment across character 49", across, 1},
+        {"120 characters, fragment at the end", long_install, 3},
+        {"beyond 260, fragment within the first 259", beyond, 1},
+        {"beyond 260, fragment past the first 259", "C:\\" + std::string(260, 'b') + "TAILFRAG.exe",
+         255},
+        {"exactly 259 characters, fragment at the end",
+         std::string(259 - 8, 'd') + "code.exe", 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        use_settings({{"appname0", "tailfrag"}, {"rule0", "always"}, {"level0", "1"},
+                      {"appname1", "tail"}, {"rule1", "always"}, {"level1", "2"},
+                      {"appname2", "CODE.EXE"}, {"rule2", "always"}, {"level2", "3"}});
+        HWND w = app_window(c.exe);
+        // The path the lookup reads: what the system gives, cut to its limit and terminated.
+        char path[EXE_PATH_SIZE + 8];
+        memset(path, 'X', sizeof path);
+        get_exe_path(w, path);
+        EXPECT_EQ(std::string(path), c.exe.substr(0, MAX_PATH - 1));
+        EXPECT_EQ(std::string(path + EXE_PATH_SIZE, 8), "XXXXXXXX");
+        always_pass();
+        if (c.level == 255)
+            EXPECT_TRUE(is_plain(w));
+        else
+            EXPECT_TRUE(has_alpha(w, c.level));
+    }
 }
 
 TEST_F(Transparency, LevelsUseTheirLowEightBits)
@@ -172,7 +203,7 @@ TEST_F(Transparency, UnreadableProcessesAreNeverTouchedAndOtherBitnessFallsBackT
 {
     use_settings({{"global", "always"}, {"globallevel", "90"}});
     HWND locked = app_window("C:\\Apps\\admin.exe", {}, {.can_open = false});
-    std::string long64 = "C:\\Program Files\\" + std::string(40, 'w') + "\\app64.exe";
+    std::string long64 = "C:\\Program Files\\" + std::string(80, 'w') + "\\app64.exe";
     HWND other_bitness = app_window(long64, {}, {.modules_readable = false});
     HWND unnamed = app_window("C:\\Apps\\ghost.exe", {},
                               {.modules_readable = false, .image_readable = false});
@@ -182,9 +213,9 @@ TEST_F(Transparency, UnreadableProcessesAreNeverTouchedAndOtherBitnessFallsBackT
     EXPECT_TRUE(is_plain(unnamed));
     EXPECT_EQ(fake::open_handles(), 0);
 
-    char path[50];
+    char path[EXE_PATH_SIZE];
     get_exe_path(other_bitness, path);
-    EXPECT_EQ(std::string(path), long64.substr(0, 49));
+    EXPECT_EQ(std::string(path), long64);
 
     // Before Windows Vista there is no fallback.
     fake::set_image_name_query_available(false);

@@ -25,6 +25,7 @@ struct WindowOptions {
     bool hung = false;             // its thread does not answer messages
     HWND owner = nullptr;          // an owned window: top-level, destroyed with its owner
     bool properties_refused = false;   // SetPropA fails on it (desktop heap exhausted)
+    const char *window_class = "FakeAppWindow";   // what GetClassNameA answers
 };
 
 struct WindowState {
@@ -61,9 +62,15 @@ void exit_process(DWORD process_id);   // its windows go too
 bool process_exists(DWORD process_id);
 // A new top-level window, on top of the z-order, owned by the process's own thread.
 HWND add_window(DWORD process_id, const WindowOptions &options = {});
-// A child window (WS_CHILD) of parent, in parent's process and thread. EnumWindows does not
-// hand it out; it is destroyed with its parent, and visible only while its parent is.
-HWND add_child_window(HWND parent, const WindowOptions &options = {});
+// A child window (WS_CHILD) of parent, in parent's process and thread, or in another
+// process's (Windows lets a process make a child window inside another's window). It goes
+// below parent's other children. EnumWindows does not hand it out; it is destroyed with its
+// parent, and with its own process, and visible only while its parent is.
+HWND add_child_window(HWND parent, const WindowOptions &options = {}, DWORD process_id = 0);
+// SetParent(window, parent) as window's process makes it: window becomes parent's child,
+// above its other children, keeping its style (raise the event Windows raises for it
+// yourself); with a null parent, a top-level window again.
+void set_parent(HWND window, HWND parent);
 void destroy_window(HWND window);
 void set_hung(HWND window, bool hung);
 // Sets layered attributes as the owning application itself would.

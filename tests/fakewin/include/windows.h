@@ -87,6 +87,8 @@ typedef struct _OSVERSIONINFOA {
 #define SMTO_BLOCK 0x0001
 #define SMTO_ABORTIFHUNG 0x0002
 #define GA_ROOT 2
+#define GW_HWNDNEXT 2
+#define GW_CHILD 5
 
 #define PROCESS_QUERY_INFORMATION 0x0400
 #define PROCESS_VM_READ 0x0010
@@ -95,6 +97,7 @@ typedef struct _OSVERSIONINFOA {
 #define EVENT_SYSTEM_MOVESIZESTART 0x000A
 #define EVENT_SYSTEM_MOVESIZEEND 0x000B
 #define EVENT_OBJECT_CREATE 0x8000
+#define EVENT_OBJECT_PARENTCHANGE 0x800F
 #define WINEVENT_OUTOFCONTEXT 0x0000
 #define WINEVENT_SKIPOWNTHREAD 0x0001
 #define OBJID_WINDOW ((LONG)0x00000000)
@@ -151,3 +154,5 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT flags);
 BOOL GetCursorPos(POINT *point);
 HWND WindowFromPoint(POINT point);
 HWND GetAncestor(HWND window, UINT flags);
+HWND GetWindow(HWND window, UINT command);
+int GetClassNameA(HWND window, LPSTR name, int size);
