@@ -48,30 +48,30 @@ static bool waited_on(HWND window)
     return false;
 }
 
-bool waits_under_way(void)
-{
-    return s_waits != NULL;
-}
+enum Answer {
+    ANSWERED,
+    SILENT,              // not in time, or the window waits already
+    ANSWERED_TOO_LATE,   // but work run inside the check made it stale
+};
 
 // Changing the extended style of another thread's window waits until that thread has
 // handled the style-change messages. A hung application would freeze the shell's only
 // thread, so such a window must prove it answers first. One that does not waits for its
-// thread to answer, and is not asked again meanwhile. False also when the answer came but
-// work run inside the check made it stale.
-static bool window_answers(HWND window)
+// thread to answer, and is not asked again meanwhile.
+static Answer window_answers(HWND window)
 {
     if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
-        return true;
+        return ANSWERED;
     if (is_waiting(window))
-        return false;
+        return SILENT;
     Wait wait;
     begin_wait(&wait, window);
     bool answered = answers_in_time(window);
     if (end_wait(&wait))
-        return false;
+        return answered ? ANSWERED_TOO_LATE : SILENT;
     if (!answered)
         wait_for_answer(window);
-    return answered;
+    return answered ? ANSWERED : SILENT;
 }
 
 // False when work run inside the change made it stale.
@@ -116,7 +116,9 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
         // Its owner gave it a colour key of its own meanwhile: kept, and opaque.
         set_attributes(window, look, 255, LWA_ALPHA);
     } else if (look->layered) {
-        if (!window_answers(window)) {
+        Answer answer = window_answers(window);
+        // Shut down inside the check, nothing would give an answering window back later.
+        if (answer == SILENT || (answer == ANSWERED_TOO_LATE && is_waiting(window))) {
             // Given back once it answers; meanwhile at least opaque, as setting attributes
             // does not wait on the window's thread.
             set_attributes(window, look, 255, LWA_ALPHA);
@@ -156,7 +158,7 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
     DWORD wanted_flags = (look.has_key ? LWA_COLORKEY : 0) | LWA_ALPHA;
     if (look.layered && query && look.alpha == level && look.flags == wanted_flags)
         return;
-    if (!look.layered && !window_answers(window))
+    if (!look.layered && window_answers(window) != ANSWERED)
         return;
     if (!read_record(window, &record)) {
         // Without the query (Windows 2000) a window's own attributes can't be read: it is

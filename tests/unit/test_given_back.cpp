@@ -233,7 +233,9 @@ TEST_F(GivenBack, EveryRecordedWindowComesBackWhenTheSettingsNoLongerAskForIt)
             endPlugin(fake::plugin_module());
             break;
         case RESTART:
-            // The killed shell's run never gave anything back; the new run starts afresh.
+            // The killed shell's run never gave anything back; the new run, in a new process,
+            // starts afresh with the effect off.
+            g_effect_on = false;
             load_settings(fake::plugin_module());
             turn_on();
             break;
