@@ -7,9 +7,9 @@
 #include "../common/host_api.h"
 #include "settings_file.h"
 #include "shell_messages.h"
+#include "shell_waits.h"
+#include "unanswered_windows.h"
 #include "version.h"
-#include "waiting_windows.h"
-#include "window_look.h"
 
 static const char CLASS_NAME[] = "Lumivane";
 static const char TOGGLE_COMMAND[] = "@LumivaneTog";
@@ -67,7 +67,7 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
         load_settings(s_instance);
         return 0;
     case WM_TIMER:
-        retry_waiting_windows(decide_again);
+        retry_unanswered_windows(decide_again);
         return 0;
     case BB_BROADCAST: {
         const char *command = (const char *)lparam;

@@ -5,7 +5,6 @@
 #include "../common/matching.h"
 #include "passes.h"
 #include "../common/settings.h"
-#include "waiting_windows.h"
 #include "window_look.h"
 
 // Out-of-context events are queued for the shell's thread: those raised before the hooks

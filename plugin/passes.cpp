@@ -2,7 +2,7 @@
 
 #include "../common/matching.h"
 #include "../common/settings.h"
-#include "waiting_windows.h"
+#include "shell_waits.h"
 #include "window_look.h"
 
 // A pass looks up each process's executable once, however many windows the process has.
@@ -16,7 +16,7 @@ struct ProcessDecision {
     Decision decision;
 };
 
-// A pass may be overtaken inside one of its waits (see window_look.cpp) by work that decides
+// A pass may be overtaken inside one of its waits (see shell_waits.h) by work that decides
 // the windows it has not reached yet: switching on or off, shut-down, or, for a FOCUS pass,
 // a newer foreground change. It then stops. A reconfigure decides no window, so a pass goes
 // on through it, deciding the windows still to come by the new settings.

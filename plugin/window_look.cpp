@@ -1,52 +1,7 @@
 #include "window_look.h"
 
-#include "waiting_windows.h"
-
-// A wait of the shell's thread on another thread: an answer check, or a style change. The
-// shell's thread handles the messages sent to it meanwhile, so an event, a toggle, a
-// reconfigure or shut-down may run inside it. Such work leaves the window waited on alone,
-// as it cannot tell whether a style change has landed, and notes that it wanted it. What
-// the wait read or decided before is then stale: the window is decided again from the
-// retry timer, back in the shell's message loop, or, once the plug-in has ended, not at all.
-struct Wait {
-    HWND window;
-    bool wanted_meanwhile;
-    unsigned shell_calls;
-    Wait *outer;
-};
-
-static Wait *s_waits;   // the innermost first
-
-static void begin_wait(Wait *wait, HWND window)
-{
-    wait->window = window;
-    wait->wanted_meanwhile = false;
-    wait->shell_calls = g_shell_calls;
-    wait->outer = s_waits;
-    s_waits = wait;
-}
-
-// True when the wait went stale.
-static bool end_wait(Wait *wait)
-{
-    s_waits = wait->outer;
-    if (!wait->wanted_meanwhile && wait->shell_calls == g_shell_calls)
-        return false;
-    wait_for_answer(wait->window);
-    return true;
-}
-
-// True, and noted, while a wait on this window is under way further up the stack.
-static bool waited_on(HWND window)
-{
-    for (Wait *wait = s_waits; wait; wait = wait->outer) {
-        if (wait->window == window) {
-            wait->wanted_meanwhile = true;
-            return true;
-        }
-    }
-    return false;
-}
+#include "shell_waits.h"
+#include "unanswered_windows.h"
 
 enum Answer {
     ANSWERED,

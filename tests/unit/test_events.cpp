@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "../../plugin/exports.h"
-#include "../../plugin/waiting_windows.h"
+#include "../../plugin/unanswered_windows.h"
 #include "desktop_fixture.h"
 
 using Events = Desktop;
