@@ -35,9 +35,9 @@
 //   churn stop                stop that; answers "churned CREATED DESTROYED" first
 //   churnraise EVENT          raise foreground, movestart or moveend for the churn window
 //                             closed last (gone by now) and for the oldest one still open
-//   burst MILLISECONDS        for that long, raise foreground, movestart and moveend for
-//                             each of its windows over and over, answering messages between
-//                             rounds (answers "bursting" first)
+//   burst MILLISECONDS PAUSE  for MILLISECONDS, raise foreground, movestart and moveend for
+//                             each of its windows over and over, answering messages for
+//                             PAUSE milliseconds between rounds (answers "bursting" first)
 //   quit
 // A "keyed" window is layered with a colour key of its own (magenta) and no alpha; an
 // "own-alpha" window is layered at alpha 200 of its own, a "keyed-alpha" one has both; a
@@ -279,7 +279,7 @@ void wait_answering(DWORD ms)
     }
 }
 
-bool burst(DWORD ms)
+bool burst(DWORD ms, DWORD pause_ms)
 {
     say("bursting");
     DWORD start = GetTickCount();
@@ -289,7 +289,7 @@ bool burst(DWORD ms)
                                 EVENT_SYSTEM_MOVESIZEEND})
                 NotifyWinEvent(event, entry.second, OBJID_WINDOW, CHILDID_SELF);
         }
-        wait_answering(1);
+        wait_answering(pause_ms);
     }
     return true;
 }
@@ -400,7 +400,7 @@ bool run_command(const std::string &line)
     else if (command == "move")
         done = drag(rest);
     else if (command == "burst")
-        done = burst((DWORD)atoi(rest.c_str()));
+        done = pair && burst((DWORD)atoi(first.c_str()), (DWORD)atoi(second.c_str()));
     else
         done = raise_event(command, rest);
     say((done ? "done " : "failed ") + line);
