@@ -7,12 +7,13 @@
 #include "../common/host_api.h"
 #include "settings_file.h"
 #include "shell_messages.h"
-#include "waiting_windows.h"
-#include "window_look.h"
+#include "shell_waits.h"
+#include "unanswered_windows.h"
+#include "version.h"
 
 static const char CLASS_NAME[] = "Lumivane";
 static const char TOGGLE_COMMAND[] = "@LumivaneTog";
-static const char FULL_NAME[] = "Lumivane v0.7b";
+static const char FULL_NAME[] = "Lumivane v" LUMIVANE_VERSION;
 
 static HINSTANCE s_instance;
 static HWND s_shell_window;
@@ -66,7 +67,7 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
         load_settings(s_instance);
         return 0;
     case WM_TIMER:
-        retry_waiting_windows(decide_again);
+        retry_unanswered_windows(decide_again);
         return 0;
     case BB_BROADCAST: {
         const char *command = (const char *)lparam;
@@ -145,10 +146,13 @@ extern "C" int beginPlugin(HINSTANCE module)
     return 0;
 }
 
-// The shell frees the library once endPlugin returns. When it calls endPlugin inside a wait
-// of the plug-in's (shut-down came among the messages sent to its thread meanwhile), that
-// wait would return into freed code, so the library stays loaded for the rest of the
-// process instead.
+// The shell frees the library as soon as endPlugin returns, but code of the plug-in may still
+// be due to run: the events queued for the shell's thread before the hooks went reach the
+// callback even after UnhookWinEvent, and when endPlugin came inside a wait of the plug-in's
+// (shut-down among the messages sent to its thread meanwhile), that wait returns into the
+// plug-in. So the library stays loaded for the rest of the shell's process. The cost: a new
+// version of the plug-in takes effect only once the shell is restarted, and the file cannot
+// be overwritten until then.
 static void stay_loaded(HINSTANCE module)
 {
     char path[MAX_PATH];
@@ -159,8 +163,7 @@ static void stay_loaded(HINSTANCE module)
 
 extern "C" void endPlugin(HINSTANCE module)
 {
-    if (waits_under_way())
-        stay_loaded(module);
+    stay_loaded(module);
     ++g_shell_calls;
     remove_plugin_window();
     // Restores every window, even when the user had switched the effect off already. Windows
@@ -173,7 +176,7 @@ extern "C" LPCSTR pluginInfo(int field)
 {
     switch ((unsigned)field) {
     case 1: return "Lumivane";
-    case 2: return "v0.7b";
+    case 2: return "v" LUMIVANE_VERSION;
     case 3: return "Lumivane contributors";
     case 4: return "2006-07-29";
     case 5: return "https://lumivane.example.org/";

@@ -6,21 +6,19 @@
 #include "../common/matching.h"
 #include "passes.h"
 #include "../common/settings.h"
-#include "waiting_windows.h"
 #include "window_look.h"
 
+// Out-of-context events are queued for the shell's thread: those raised before the hooks
+// went are still delivered after UnhookWinEvent, and inside any wait of that thread, the
+// restore pass's answer checks included. With the effect off they must not make windows
+// translucent again behind the restore pass.
 bool g_effect_on;
 
+// Set while installed only: a handle is never installed over, nor removed twice.
 static HWINEVENTHOOK s_create_hook;
 static HWINEVENTHOOK s_foreground_hook;
 static HWINEVENTHOOK s_movesize_hook;
 static HWINEVENTHOOK s_parent_hook;
-
-// Out-of-context events are queued for the shell's thread: those raised before the hooks
-// went are still delivered after UnhookWinEvent, and inside any wait of that thread, the
-// restore pass's answer checks included. They must not make windows translucent again
-// behind the restore pass.
-static bool s_events_wanted;
 
 // The window brought forward last, and the one being moved or sized now, for deciding a
 // window again once it answers.
@@ -70,14 +68,14 @@ static void content_attached(HWND window, LONG object_id, LONG child_id)
 static void CALLBACK event_callback(HWINEVENTHOOK, DWORD event, HWND window,
                                     LONG object_id, LONG child_id, DWORD, DWORD)
 {
-    if (!s_events_wanted)
+    if (!g_effect_on)
         return;
     int index = -1;
     switch (event) {
     case EVENT_SYSTEM_FOREGROUND:
         s_foreground = window;
         // The pass looks up every window itself, the new foreground window among them.
-        focus_pass(window);
+        focus_pass(window, s_moving);
         break;
     case EVENT_SYSTEM_MOVESIZESTART:
         s_moving = window;
@@ -114,30 +112,39 @@ static HWINEVENTHOOK install_hook(DWORD first_event, DWORD last_event)
                            0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNTHREAD);
 }
 
+static void remove_hook(HWINEVENTHOOK *hook)
+{
+    if (*hook)
+        UnhookWinEvent(*hook);
+    *hook = NULL;
+}
+
+// The switch turns before the pass, which may wait: a toggle handled inside that wait
+// finds the effect on and turns it off again, and the pass then stops.
 void turn_on(void)
 {
+    if (g_effect_on)
+        return;
+    g_effect_on = true;
+    s_foreground = NULL;
+    s_moving = NULL;
     s_create_hook = install_hook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE);
     s_foreground_hook = install_hook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND);
     s_movesize_hook = install_hook(EVENT_SYSTEM_MOVESIZESTART, EVENT_SYSTEM_MOVESIZEEND);
     // A hook of its own: the events between creation and parent change are busy ones
     // (location and name changes).
     s_parent_hook = install_hook(EVENT_OBJECT_PARENTCHANGE, EVENT_OBJECT_PARENTCHANGE);
-    s_foreground = NULL;
-    s_moving = NULL;
-    s_events_wanted = true;
     always_pass();
-    g_effect_on = true;
 }
 
 void turn_off(void)
 {
-    s_events_wanted = false;
-    UnhookWinEvent(s_create_hook);
-    UnhookWinEvent(s_foreground_hook);
-    UnhookWinEvent(s_movesize_hook);
-    UnhookWinEvent(s_parent_hook);
-    restore_pass();
     g_effect_on = false;
+    remove_hook(&s_create_hook);
+    remove_hook(&s_foreground_hook);
+    remove_hook(&s_movesize_hook);
+    remove_hook(&s_parent_hook);
+    restore_pass();
 }
 
 // The level a window's rule asks for now, 255 for none.
@@ -157,7 +164,7 @@ void decide_again(HWND window)
     if (!IsWindow(window))
         return;
     BYTE level = 255;
-    if (s_events_wanted) {
+    if (g_effect_on) {
         Decision decision = decide_window(window);
         if (left_as_it_is(&decision))
             return;

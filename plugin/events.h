@@ -5,11 +5,11 @@
 // Whether the effect is on.
 extern bool g_effect_on;
 
-// Installs the creation, foreground, move/size and parent-change hooks, runs the ALWAYS
-// pass, sets the flag.
+// Sets the flag, installs the creation, foreground, move/size and parent-change hooks, runs
+// the ALWAYS pass. Does nothing while the effect is on: the hooks are never installed twice.
 void turn_on(void);
 
-// Removes the hooks, gives every window back what it had, clears the flag.
+// Clears the flag, removes the hooks, gives every window back what it had.
 void turn_off(void);
 
 // Gives a window the look its rule and the switch ask for now: a window whose thread did

@@ -2,6 +2,7 @@
 
 #include "../common/matching.h"
 #include "../common/settings.h"
+#include "shell_waits.h"
 #include "window_look.h"
 
 // A pass looks up each process's executable once, however many windows the process has.
@@ -15,11 +16,24 @@ struct ProcessDecision {
     Decision decision;
 };
 
+// A pass may be overtaken inside one of its waits (see shell_waits.h) by work that decides
+// the windows it has not reached yet: switching on or off, shut-down, or, for a FOCUS pass,
+// a newer foreground change. It then stops. A reconfigure decides no window, so a pass goes
+// on through it, deciding the windows still to come by the new settings.
+static unsigned s_sweeps;         // ALWAYS and restore passes begun
+static unsigned s_focus_passes;   // FOCUS passes begun
+
 // What a pass carries from window to window.
 struct Pass {
     void (*visit)(Pass *pass, HWND window);
+    const char *rule;   // whose windows get their level: "ALWAYS" or "FOCUS"
     HWND foreground;
+    HWND moving;        // keeps the level its "MOVING" rule gave it
     LayeredQueryFn query;
+    // As when the pass began. Only a FOCUS pass is overtaken by another FOCUS pass: one
+    // changes no window that the ALWAYS or the restore pass decides.
+    bool focus;
+    unsigned sweeps, focus_passes, shell_calls;
     int lookups;
     ProcessDecision known[PASS_LOOKUP_SLOTS];
 };
@@ -47,23 +61,13 @@ static Decision decide_in_pass(Pass *pass, HWND window)
     return decide_window_by(window, decide_process_in_pass, pass);
 }
 
-// The visible window's app index when Lumivane may touch it and its rule is word.
-// IsWindowVisible answers FALSE for a window that is gone as well.
-static bool visible_under_rule(Pass *pass, HWND window, const char *word, int *app_index)
-{
-    if (!IsWindowVisible(window))
-        return false;
-    Decision decision = decide_in_pass(pass, window);
-    *app_index = decision.app_index;
-    return !decision.left_alone && rule_is(effective_rule(decision.app_index), word);
-}
-
-// Turning on: a window under "ALWAYS" gets its level; one under "FOCUS" waits for the first
-// foreground change. Every other window that Lumivane changed before (in a run that ended
-// without giving it back, or under settings that have stopped naming it since) gets back
-// what it had. A hidden window is looked up only when it carries a record: reading one
-// costs less than a lookup.
-static void visit_always(Pass *pass, HWND window)
+// A visible window under the pass's rule gets its level. Every other window that Lumivane
+// changed before (in a run that ended without giving it back, or under settings that have
+// stopped asking a level of it since) gets back what it had, unless another rule holds it:
+// an "ALWAYS" window keeps its level, a "FOCUS" one waits for the next foreground change, the
+// window being moved keeps its "MOVING" level. A hidden window is looked up only when it
+// carries a record: reading one costs less than a lookup.
+static void visit_ruled(Pass *pass, HWND window)
 {
     bool visible = IsWindowVisible(window) != FALSE;
     WindowRecord record;
@@ -74,25 +78,20 @@ static void visit_always(Pass *pass, HWND window)
     if (left_as_it_is(&decision))
         return;
     const char *rule = decision.left_alone ? "" : effective_rule(decision.app_index);
-    if (rule_is(rule, "FOCUS"))
-        return;
-    if (rule_is(rule, "ALWAYS")) {
-        if (visible)
-            give_level(window, effective_level(decision.app_index), pass->query);
+    if (rule_is(rule, pass->rule)) {
+        if (!visible)
+            return;
+        BYTE level = effective_level(decision.app_index);
+        if (rule_is(rule, "FOCUS") && window == pass->foreground)
+            level = level_byte(g_settings.focus_level);
+        give_level(window, level, pass->query);
         return;
     }
+    if (rule_is(rule, "ALWAYS") || rule_is(rule, "FOCUS") ||
+        (rule_is(rule, "MOVING") && window == pass->moving))
+        return;
     if (recorded || read_record(window, &record))
         give_back_recorded(window, pass->query, &record);
-}
-
-static void visit_focus(Pass *pass, HWND window)
-{
-    int index;
-    if (visible_under_rule(pass, window, "FOCUS", &index)) {
-        BYTE level = window == pass->foreground ? level_byte(g_settings.focus_level)
-                                                : effective_level(index);
-        give_level(window, level, pass->query);
-    }
 }
 
 // Everything Lumivane changed is given back, whatever the settings say now and whether or
@@ -105,34 +104,57 @@ static void visit_restore(Pass *pass, HWND window)
         give_back_recorded(window, pass->query, &record);
 }
 
+static bool overtaken(const Pass *pass)
+{
+    return s_sweeps != pass->sweeps || (pass->focus && s_focus_passes != pass->focus_passes);
+}
+
 static BOOL CALLBACK visit_window(HWND window, LPARAM data)
 {
     Pass *pass = (Pass *)data;
     pass->visit(pass, window);
+    if (overtaken(pass))
+        return FALSE;
+    if (pass->shell_calls != g_shell_calls) {
+        // The settings may have changed: what the pass has looked up is forgotten.
+        pass->shell_calls = g_shell_calls;
+        pass->lookups = 0;
+    }
     return TRUE;
 }
 
-static void run_pass(void (*visit)(Pass *, HWND), HWND foreground)
+static void run_pass(void (*visit)(Pass *, HWND), const char *rule, HWND foreground,
+                     HWND moving)
 {
     Pass pass;
+    pass.focus = rule_is(rule, "FOCUS");
+    if (pass.focus)
+        ++s_focus_passes;
+    else
+        ++s_sweeps;
     pass.visit = visit;
+    pass.rule = rule;
     pass.foreground = foreground;
+    pass.moving = moving;
     pass.query = layered_query();
+    pass.sweeps = s_sweeps;
+    pass.focus_passes = s_focus_passes;
+    pass.shell_calls = g_shell_calls;
     pass.lookups = 0;
     EnumWindows(visit_window, (LPARAM)&pass);
 }
 
 void always_pass(void)
 {
-    run_pass(visit_always, NULL);
+    run_pass(visit_ruled, "ALWAYS", NULL, NULL);
 }
 
-void focus_pass(HWND foreground)
+void focus_pass(HWND foreground, HWND moving)
 {
-    run_pass(visit_focus, foreground);
+    run_pass(visit_ruled, "FOCUS", foreground, moving);
 }
 
 void restore_pass(void)
 {
-    run_pass(visit_restore, NULL);
+    run_pass(visit_restore, "", NULL, NULL);
 }

@@ -1,4 +1,6 @@
-// The three passes over every top-level window.
+// The three passes over every top-level window. A pass stops when work run inside one of
+// its waits (a toggle, shut-down, or for a FOCUS pass a newer foreground change) has
+// decided the windows it has not reached yet.
 #pragma once
 #include <windows.h>
 
@@ -8,8 +10,10 @@
 void always_pass(void);
 
 // After a foreground change: every visible window under a "FOCUS" rule gets its level,
-// the new foreground window the focus level.
-void focus_pass(HWND foreground);
+// the new foreground window the focus level; every window that carries a record and whose
+// settings now ask nothing of it gets back what it had, as at turning on, except the window
+// being moved under a "MOVING" rule.
+void focus_pass(HWND foreground, HWND moving);
 
 // Turning off: every top-level window, visible or hidden, gets back what it had before
 // Lumivane changed it, whatever the settings say now.

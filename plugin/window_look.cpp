@@ -1,77 +1,32 @@
 #include "window_look.h"
 
-#include "waiting_windows.h"
+#include "shell_waits.h"
+#include "unanswered_windows.h"
 
-// A wait of the shell's thread on another thread: an answer check, or a style change. The
-// shell's thread handles the messages sent to it meanwhile, so an event, a toggle, a
-// reconfigure or shut-down may run inside it. Such work leaves the window waited on alone,
-// as it cannot tell whether a style change has landed, and notes that it wanted it. What
-// the wait read or decided before is then stale: the window is decided again from the
-// retry timer, back in the shell's message loop, or, once the plug-in has ended, not at all.
-struct Wait {
-    HWND window;
-    bool wanted_meanwhile;
-    unsigned shell_calls;
-    Wait *outer;
+enum Answer {
+    ANSWERED,
+    SILENT,              // not in time, or the window waits already
+    ANSWERED_TOO_LATE,   // but work run inside the check made it stale
 };
-
-static Wait *s_waits;   // the innermost first
-
-static void begin_wait(Wait *wait, HWND window)
-{
-    wait->window = window;
-    wait->wanted_meanwhile = false;
-    wait->shell_calls = g_shell_calls;
-    wait->outer = s_waits;
-    s_waits = wait;
-}
-
-// True when the wait went stale.
-static bool end_wait(Wait *wait)
-{
-    s_waits = wait->outer;
-    if (!wait->wanted_meanwhile && wait->shell_calls == g_shell_calls)
-        return false;
-    wait_for_answer(wait->window);
-    return true;
-}
-
-// True, and noted, while a wait on this window is under way further up the stack.
-static bool waited_on(HWND window)
-{
-    for (Wait *wait = s_waits; wait; wait = wait->outer) {
-        if (wait->window == window) {
-            wait->wanted_meanwhile = true;
-            return true;
-        }
-    }
-    return false;
-}
-
-bool waits_under_way(void)
-{
-    return s_waits != NULL;
-}
 
 // Changing the extended style of another thread's window waits until that thread has
 // handled the style-change messages. A hung application would freeze the shell's only
 // thread, so such a window must prove it answers first. One that does not waits for its
-// thread to answer, and is not asked again meanwhile. False also when the answer came but
-// work run inside the check made it stale.
-static bool window_answers(HWND window)
+// thread to answer, and is not asked again meanwhile.
+static Answer window_answers(HWND window)
 {
     if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
-        return true;
+        return ANSWERED;
     if (is_waiting(window))
-        return false;
+        return SILENT;
     Wait wait;
     begin_wait(&wait, window);
     bool answered = answers_in_time(window);
     if (end_wait(&wait))
-        return false;
+        return answered ? ANSWERED_TOO_LATE : SILENT;
     if (!answered)
         wait_for_answer(window);
-    return answered;
+    return answered ? ANSWERED : SILENT;
 }
 
 // False when work run inside the change made it stale.
@@ -116,7 +71,9 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
         // Its owner gave it a colour key of its own meanwhile: kept, and opaque.
         set_attributes(window, look, 255, LWA_ALPHA);
     } else if (look->layered) {
-        if (!window_answers(window)) {
+        Answer answer = window_answers(window);
+        // Shut down inside the check, nothing would give an answering window back later.
+        if (answer == SILENT || (answer == ANSWERED_TOO_LATE && is_waiting(window))) {
             // Given back once it answers; meanwhile at least opaque, as setting attributes
             // does not wait on the window's thread.
             set_attributes(window, look, 255, LWA_ALPHA);
@@ -156,7 +113,7 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
     DWORD wanted_flags = (look.has_key ? LWA_COLORKEY : 0) | LWA_ALPHA;
     if (look.layered && query && look.alpha == level && look.flags == wanted_flags)
         return;
-    if (!look.layered && !window_answers(window))
+    if (!look.layered && window_answers(window) != ANSWERED)
         return;
     if (!read_record(window, &record)) {
         // Without the query (Windows 2000) a window's own attributes can't be read: it is

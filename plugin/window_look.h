@@ -13,7 +13,3 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query);
 
 // Level 255 for a window whose record the caller has just read.
 void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record);
-
-// True while the shell's thread waits on another thread for Lumivane: inside an answer check
-// or a style change.
-bool waits_under_way(void);

@@ -1,6 +1,7 @@
 // The shell's reader functions, as Peekster serves them to the settings code: the same
 // reader as the shell's own, so that a file reads alike in both. Peekster names no shell
-// directory, so GetBlackboxPath, which only locating the file needs, is not here.
+// directory, so FileExists and GetBlackboxPath, which only locating the file needs, are not
+// here.
 #include <windows.h>
 
 #include "../common/host_api.h"
@@ -18,10 +19,4 @@ int ReadInt(LPCSTR fileName, LPCSTR key, int defaultValue)
     char value[RC_VALUE_SIZE];
     return rc_read_value(fileName, key, value, sizeof value) ? rc_text_to_int(value)
                                                              : defaultValue;
-}
-
-bool FileExists(LPCSTR fileName)
-{
-    DWORD attributes = GetFileAttributesA(fileName);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

@@ -5,7 +5,8 @@
 set -euo pipefail
 . "$(dirname "$0")/lib/runner.sh"
 cd "$LUMIVANE_ROOT"
-version=0.7b
+version=$(sed -n 's/^#define LUMIVANE_VERSION "\(.*\)"$/\1/p' plugin/version.h)
+[ -n "$version" ] || { echo "package: no version in plugin/version.h" >&2; exit 1; }
 
 if [ "${1:-}" != "--no-build" ]; then
   scripts/install-deps.sh

@@ -209,8 +209,9 @@ TEST(Conformance, HooksSeeTheirRangeOnlyUntilRemoved)
 
 TEST(Conformance, EventsRaisedBeforeTheHookWentStillReachItsCallback)
 {
-    // Out-of-context events are queued for the installing thread and outlive the hook. The
-    // plug-in ignores what comes after turning off, so it depends on neither answer.
+    // Out-of-context events are queued for the installing thread and outlive the hook, as the
+    // fake desktop's queued events do. So the plug-in ignores what comes after turning off,
+    // and its library stays loaded after endPlugin for those events to find its code.
     HWND window = make_window(0, false);
     HWINEVENTHOOK hook = hook_move_size();
     ASSERT_TRUE(hook != NULL);

@@ -42,6 +42,9 @@
 //   churn stop                stop that; answers "churned CREATED DESTROYED" first
 //   churnraise EVENT          raise foreground, movestart or moveend for the churn window
 //                             closed last (gone by now) and for the oldest one still open
+//   burst MILLISECONDS PAUSE  for MILLISECONDS, raise foreground, movestart and moveend for
+//                             each of its windows over and over, answering messages for
+//                             PAUSE milliseconds between rounds (answers "bursting" first)
 //   quit
 // A "keyed" window is layered with a colour key of its own (magenta) and no alpha; an
 // "own-alpha" window is layered at alpha 200 of its own, a "keyed-alpha" one has both; a
@@ -301,6 +304,21 @@ void wait_answering(DWORD ms)
     }
 }
 
+bool burst(DWORD ms, DWORD pause_ms)
+{
+    say("bursting");
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        for (auto &entry : g_windows) {
+            for (DWORD event : {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MOVESIZESTART,
+                                EVENT_SYSTEM_MOVESIZEEND})
+                NotifyWinEvent(event, entry.second, OBJID_WINDOW, CHILDID_SELF);
+        }
+        wait_answering(pause_ms);
+    }
+    return true;
+}
+
 // "TITLE X Y": twelve steps over about half a second, the way a window follows the pointer
 // in a drag.
 bool drag(const std::string &arguments)
@@ -408,6 +426,8 @@ bool run_command(const std::string &line)
         done = raise_churn_event(rest);
     else if (command == "move")
         done = drag(rest);
+    else if (command == "burst")
+        done = pair && burst((DWORD)atoi(first.c_str()), (DWORD)atoi(second.c_str()));
     else
         done = raise_event(command, rest);
     say((done ? "done " : "failed ") + line);

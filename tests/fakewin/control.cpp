@@ -130,8 +130,10 @@ static std::vector<QueuedEvent> deliveries(DWORD event, HWND handle, DWORD from_
 
 static void deliver(const std::vector<QueuedEvent> &events)
 {
-    for (const QueuedEvent &e : events)
-        e.callback(nullptr, e.event, e.window, e.object_id, e.child_id, e.thread, 0);
+    for (const QueuedEvent &e : events) {
+        if (plugin_code_present())
+            e.callback(nullptr, e.event, e.window, e.object_id, e.child_id, e.thread, 0);
+    }
 }
 
 void raise_event(DWORD event, HWND handle, DWORD from_thread, LONG object_id, LONG child_id)

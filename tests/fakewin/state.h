@@ -91,6 +91,8 @@ struct State {
     int waits_to_skip = 0;
     bool before_style_lands = false;
     int plugin_loads = 0;   // LoadLibraryA of the plug-in by itself
+    int plugin_frees = 0;   // FreeLibrary by the shell, which loaded it once
+    int calls_into_freed_plugin = 0;
     void (*wait_action)() = nullptr;
 
     POINT pointer = {0, 0};
@@ -122,5 +124,7 @@ const LONG WS_VISIBLE_BIT = 0x10000000L;
 // The shell's thread waits on window's thread now (timers.cpp): in an answer check, or in a
 // style change before or after the owner has made it.
 void waiting_on(HWND window, bool style_landed);
+// False, and counted, when the plug-in's code is gone (free_plugin): the call must not be made.
+bool plugin_code_present();
 
 }  // namespace fake

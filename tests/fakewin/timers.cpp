@@ -32,9 +32,10 @@ void pass_time(DWORD milliseconds)
         s.clock_ms = std::max(s.clock_ms, timer.due_ms);
         next->second.due_ms = s.clock_ms + timer.interval_ms;
         if (timer.callback) {
-            timer.callback(key.first, WM_TIMER, key.second, s.clock_ms);
+            if (plugin_code_present())
+                timer.callback(key.first, WM_TIMER, key.second, s.clock_ms);
         } else if (Window *window = find_window(key.first)) {
-            if (window->proc)
+            if (window->proc && plugin_code_present())
                 window->proc(key.first, WM_TIMER, key.second, 0);
         }
     }
@@ -50,6 +51,19 @@ int running_timers()
 DWORD waited_ms() { return state().waited_ms; }
 
 int plugin_self_loads() { return state().plugin_loads; }
+
+void free_plugin() { ++state().plugin_frees; }
+
+int calls_into_freed_plugin() { return state().calls_into_freed_plugin; }
+
+bool plugin_code_present()
+{
+    State &s = state();
+    if (s.plugin_frees <= s.plugin_loads)
+        return true;
+    ++s.calls_into_freed_plugin;
+    return false;
+}
 
 void during_wait_on(HWND window, int n, void (*action)(), bool before_style_lands)
 {

@@ -275,7 +275,7 @@ LRESULT SendMessageA(HWND handle, UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     }
     Window *window = find_window(handle);
-    if (!window || !window->proc)
+    if (!window || !window->proc || !plugin_code_present())
         return 0;
     return window->proc(handle, message, wparam, lparam);
 }

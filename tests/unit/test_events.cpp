@@ -3,7 +3,7 @@
 
 #include "../../common/frame_host.h"
 #include "../../plugin/exports.h"
-#include "../../plugin/waiting_windows.h"
+#include "../../plugin/unanswered_windows.h"
 #include "desktop_fixture.h"
 
 using Events = Desktop;
@@ -341,6 +341,19 @@ TEST_F(Events, EventsStillQueuedWhenTheHooksGoChangeNothing)
     turn_off();
     fake::deliver_queued_events();
     EXPECT_TRUE(is_plain(after));
+
+    // Queued when the shell quits and frees the library straight after endPlugin, as shells
+    // do: none of them may run code that is gone.
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    HWND at_quit = fake::add_window(notepad);
+    for (DWORD event : {EVENT_OBJECT_CREATE, EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MOVESIZESTART})
+        fake::queue_event(event, at_quit);
+    endPlugin(fake::plugin_module());
+    fake::free_plugin();
+    fake::deliver_queued_events();
+    fake::pass_time(60000);
+    EXPECT_EQ(fake::calls_into_freed_plugin(), 0);
+    EXPECT_TRUE(is_plain(at_quit));
 }
 
 // A window whose thread is busy when its rule applies: the shell waits on it once, at most
@@ -499,13 +512,13 @@ TEST_F(Events, WorkRunInsideAWaitOnAWindowLeavesItAsDecidedAfterwards)
         } else {
             EXPECT_TRUE(has_alpha(window, c.level));
         }
-        // Ended inside a wait, the plug-in keeps its library loaded for the wait to return to.
+        // Ended, inside a wait or not, the plug-in keeps its library loaded.
         bool ended = fake::windows_of_class("Lumivane").empty();
         EXPECT_EQ(fake::plugin_self_loads(), ended ? 1 : 0);
         if (!ended)
             endPlugin(fake::plugin_module());
         EXPECT_TRUE(is_plain(window));
-        EXPECT_EQ(fake::plugin_self_loads(), ended ? 1 : 0);
+        EXPECT_EQ(fake::plugin_self_loads(), 1);
     }
 
     // Another window's event inside the wait leaves this window's change as it was: it has
@@ -521,4 +534,85 @@ TEST_F(Events, WorkRunInsideAWaitOnAWindowLeavesItAsDecidedAfterwards)
     EXPECT_TRUE(has_alpha(window, 120));
     EXPECT_TRUE(has_alpha(other, 120));
     endPlugin(fake::plugin_module());
+}
+
+// A pass whose wait on its first window lets a toggle, a reconfigure, shut-down or a foreground
+// change run stops there if that work has decided the windows it had not reached (the
+// switch, shut-down, a newer FOCUS pass); a reconfigure decides none, so the pass goes on by
+// the new settings. Windows A and B are of one process, C of another; A comes first.
+TEST_F(Events, APassOvertakenInsideAWaitLeavesTheWindowsItHadNotReachedToTheWorkThatDid)
+{
+    enum Pass { ALWAYS_PASS, FOCUS_PASS, RESTORE_PASS };
+    static HWND b;
+    static const char *rule;
+    void (*toggle)() = [] { fake::broadcast("@LumivaneTog"); };
+    void (*reconfigure)() = [] {
+        // The first process is excluded; the second's level changes.
+        Keys keys = entry0("fader", rule, "60");
+        keys["exclude0"] = "fader.exe";
+        write_settings(keys);
+        fake::reconfigure();
+    };
+    void (*quit)() = [] { endPlugin(fake::plugin_module()); };
+    void (*foreground_b)() = [] { fake::raise_event(EVENT_SYSTEM_FOREGROUND, b); };
+    struct Case {
+        const char *what;
+        Pass pass;
+        void (*action)();
+        BYTE a, b, c;   // afterwards; 255: as it was, with no record
+        int hooks;
+    } cases[] = {
+        {"ALWAYS pass, toggle", ALWAYS_PASS, toggle, 255, 255, 255, 0},
+        {"ALWAYS pass, reconfigure", ALWAYS_PASS, reconfigure, 255, 255, 60, HOOKS},
+        {"ALWAYS pass, quit", ALWAYS_PASS, quit, 255, 255, 255, 0},
+        {"ALWAYS pass, foreground change", ALWAYS_PASS, foreground_b, 120, 120, 120, HOOKS},
+        {"FOCUS pass, toggle", FOCUS_PASS, toggle, 255, 255, 255, 0},
+        {"FOCUS pass, reconfigure", FOCUS_PASS, reconfigure, 255, 255, 60, HOOKS},
+        {"FOCUS pass, quit", FOCUS_PASS, quit, 255, 255, 255, 0},
+        {"FOCUS pass, newer foreground change", FOCUS_PASS, foreground_b, 120, 255, 120, HOOKS},
+        {"restore pass, toggle", RESTORE_PASS, toggle, 120, 120, 120, HOOKS},
+        {"restore pass, reconfigure", RESTORE_PASS, reconfigure, 255, 255, 255, 0},
+        {"restore pass, quit", RESTORE_PASS, quit, 255, 255, 255, 0},
+        {"restore pass, foreground change", RESTORE_PASS, foreground_b, 255, 255, 255, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        rule = c.pass == FOCUS_PASS ? "focus" : "always";
+        Keys keys = entry0("fader", rule, "120");
+        keys["focuslevel"] = "255";
+        write_settings(keys);
+        HWND front = app_window("C:\\Apps\\front.exe");
+        HWND cw = app_window("C:\\Apps\\fader2.exe");
+        DWORD first = fake::add_process("C:\\Apps\\fader.exe");
+        b = fake::add_window(first);
+        HWND a = fake::add_window(first);
+        ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+        if (c.pass == ALWAYS_PASS)
+            fake::broadcast("@LumivaneTog");
+        fake::during_wait_on(a, 0, c.action);
+        switch (c.pass) {
+        case ALWAYS_PASS: fake::broadcast("@LumivaneTog"); break;
+        case FOCUS_PASS: fake::raise_event(EVENT_SYSTEM_FOREGROUND, front); break;
+        case RESTORE_PASS: fake::broadcast("@LumivaneTog"); break;
+        }
+        fake::pass_time(RETRY_INTERVAL_MS);
+        const std::pair<HWND, BYTE> wanted[] = {{a, c.a}, {b, c.b}, {cw, c.c}};
+        for (auto [window, level] : wanted) {
+            SCOPED_TRACE(window == a ? "A" : window == b ? "B" : "C");
+            if (level == 255) {
+                EXPECT_TRUE(is_plain(window));
+                EXPECT_EQ(fake::window(window).properties, 0);
+            } else {
+                EXPECT_TRUE(has_alpha(window, level));
+            }
+        }
+        EXPECT_TRUE(is_plain(front));
+        EXPECT_EQ(fake::active_hooks(), c.hooks);
+        if (c.action != quit)
+            endPlugin(fake::plugin_module());
+        EXPECT_EQ(fake::active_hooks(), 0);
+        for (HWND w : {a, b, cw})
+            EXPECT_TRUE(is_plain(w));
+    }
 }

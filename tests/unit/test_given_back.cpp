@@ -177,20 +177,22 @@ TEST_F(GivenBack, TheRecordOutlivesAReconfigureThatRemovesTheEntry)
     endPlugin(fake::plugin_module());
 }
 
-// The fader's windows are at 120 under "ALWAYS"; then the settings change and the plug-in is
-// switched off, quit, or started again after the shell was killed without giving them back.
+// The fader's windows are at 120 under "ALWAYS" (or "FOCUS", after a foreground change); then
+// the settings change and the plug-in is switched off, quit, started again after the shell
+// was killed without giving them back, or sees the next foreground change.
 TEST_F(GivenBack, EveryRecordedWindowComesBackWhenTheSettingsNoLongerAskForIt)
 {
     const Keys before = entry0("fader", "always", "120");
     Keys excluded = before;
     excluded["exclude0"] = "fader";
-    enum Then { SWITCH_OFF, QUIT, RESTART };
+    enum Then { SWITCH_OFF, QUIT, RESTART, FOREGROUND };
     struct Case {
         const char *name;
         Keys later;
         bool path_lost;   // the fader's path can no longer be read
         Then then;
         BYTE level;       // the fader's windows afterwards; 255: as they had it
+        const char *rule_before = "always";
     } cases[] = {
         {"exclusion added, switched off", excluded, false, SWITCH_OFF, 255},
         {"exclusion added, quit", excluded, false, QUIT, 255},
@@ -206,19 +208,23 @@ TEST_F(GivenBack, EveryRecordedWindowComesBackWhenTheSettingsNoLongerAskForIt)
          {{"global", "always"}, {"globallevel", "60"}, {"exclude0", "other"}}, false, RESTART, 60},
         {"restart, focus waits for a foreground change", entry0("fader", "focus", "90"), false,
          RESTART, 120},
+        {"focus re-pointed to no rule, next foreground change", entry0("elsewhere", "focus", "90"),
+         false, FOREGROUND, 255, "focus"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        write_settings(before);
+        bool focus = std::string(c.rule_before) == "focus";
+        write_settings(entry0("fader", c.rule_before, "120"));
         // Another bitness's process: its path comes only from the image-name query.
         AppWindows app = open_app("C:\\Apps\\fader.exe", {.modules_readable = false});
         HWND hidden = fake::add_window(app.process, {.visible = false});
         AppWindows untouched_app = open_app("C:\\Apps\\other.exe");
         ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
-        fake::raise_event(EVENT_OBJECT_CREATE, hidden);
+        fake::raise_event(focus ? EVENT_SYSTEM_FOREGROUND : EVENT_OBJECT_CREATE,
+                          focus ? untouched_app.plain : hidden);
         ASSERT_TRUE(looks(app, 120));
-        ASSERT_TRUE(has_alpha(hidden, 120));
+        ASSERT_TRUE(focus ? is_plain(hidden) : has_alpha(hidden, 120));
 
         write_settings(c.later);
         if (c.path_lost)
@@ -233,9 +239,16 @@ TEST_F(GivenBack, EveryRecordedWindowComesBackWhenTheSettingsNoLongerAskForIt)
             endPlugin(fake::plugin_module());
             break;
         case RESTART:
-            // The killed shell's run never gave anything back; the new run starts afresh.
+            // The killed shell's run never gave anything back; the new run, in a new process,
+            // starts afresh with the effect off.
+            g_effect_on = false;
             load_settings(fake::plugin_module());
             turn_on();
+            break;
+        case FOREGROUND:
+            fake::reconfigure();
+            EXPECT_TRUE(looks(app, 120));   // a reconfigure changes no window at once
+            fake::raise_event(EVENT_SYSTEM_FOREGROUND, untouched_app.plain);
             break;
         }
         EXPECT_TRUE(looks(app, c.level));

@@ -47,7 +47,7 @@ TEST_F(PassCost, EveryPassLooksUpEachProcessOnceAndTheRestorePassNone)
         int lookups;   // of each process
     } passes[] = {
         {"ALWAYS", [] { always_pass(); }, 1},
-        {"FOCUS", [] { focus_pass(fake::shell_window()); }, 1},
+        {"FOCUS", [] { focus_pass(fake::shell_window(), NULL); }, 1},
         {"restore", [] { restore_pass(); }, 0},
     };
     for (auto &pass : passes) {

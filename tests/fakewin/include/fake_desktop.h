@@ -101,6 +101,12 @@ void during_wait_on(HWND window, int n, void (*action)(), bool before_style_land
 int running_timers();
 // How often the plug-in has loaded its own library (LoadLibraryA), which keeps it loaded.
 int plugin_self_loads();
+// The shell's FreeLibrary of the plug-in, straight after endPlugin: the library's code is
+// gone unless the plug-in has loaded it once more itself. Whatever would enter that code
+// afterwards (an event still queued, a timer, a message to a window of the plug-in's class)
+// would crash the shell: it is counted instead.
+void free_plugin();
+int calls_into_freed_plugin();
 DWORD waited_ms();
 
 // Settings files seen by ReadString/ReadInt/FileExists: key -> value, keys with colon.

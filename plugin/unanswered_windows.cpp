@@ -1,8 +1,6 @@
-#include "waiting_windows.h"
+#include "unanswered_windows.h"
 
 enum { RETRY_TIMER_ID = 1 };
-
-unsigned g_shell_calls;
 
 static HWND s_timer_window;
 static bool s_timer_running;
@@ -77,7 +75,7 @@ static bool contains(const DWORD *threads, int count, DWORD thread)
     return false;
 }
 
-void retry_waiting_windows(void (*decide)(HWND window))
+void retry_unanswered_windows(void (*decide)(HWND window))
 {
     // A thread found busy is not asked again in this tick for another of its windows.
     DWORD busy[WAITING_SLOTS];

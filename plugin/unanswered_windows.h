@@ -14,10 +14,6 @@ enum {
     RETRY_TIMEOUT_MS = 50,
 };
 
-// Counts the shell's calls into the plug-in that may change what any window should look
-// like: toggles, reconfigures, shut-down. (An event changes the windows it acts on only.)
-extern unsigned g_shell_calls;
-
 // The plug-in's message window carries the timer; windows wait only between start_waiting
 // and stop_waiting. The timer runs only while a window waits, and dies with the window.
 void start_waiting(HWND timer_window);
@@ -32,4 +28,4 @@ bool is_waiting(HWND window);
 
 // The timer's tick: each waiting window that is gone is forgotten; each that answers now is
 // forgotten and handed to decide.
-void retry_waiting_windows(void (*decide)(HWND window));
+void retry_unanswered_windows(void (*decide)(HWND window));
