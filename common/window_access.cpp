@@ -26,7 +26,12 @@ bool read_look(HWND window, LayeredQueryFn query, Look *look)
 
 bool answers_in_time(HWND window)
 {
+    return answers_within(window, ANSWER_TIMEOUT_MS);
+}
+
+bool answers_within(HWND window, UINT timeout_ms)
+{
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_TIMEOUT_MS,
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeout_ms,
                                &result) != 0;
 }

@@ -29,3 +29,6 @@ bool read_look(HWND window, LayeredQueryFn query, Look *look);
 // True when the window's thread answers a message within ANSWER_TIMEOUT_MS. A hung thread
 // is not waited for at all.
 bool answers_in_time(HWND window);
+
+// The same with a wait of the caller's choosing.
+bool answers_within(HWND window, UINT timeout_ms);

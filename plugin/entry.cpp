@@ -5,6 +5,7 @@
 #include "events.h"
 #include "exports.h"
 #include "../common/host_api.h"
+#include "passes.h"
 #include "settings_file.h"
 #include "shell_messages.h"
 #include "shell_waits.h"
@@ -167,9 +168,12 @@ extern "C" void endPlugin(HINSTANCE module)
     ++g_shell_calls;
     remove_plugin_window();
     // Restores every window, even when the user had switched the effect off already. Windows
-    // that do not answer are left opaque, to be given back by a later run.
-    if (s_supported)
+    // whose programs answer only after a while get a last chance; those that still do not
+    // answer are left opaque, to be given back by a later run.
+    if (s_supported) {
         turn_off();
+        last_restore_pass();
+    }
 }
 
 extern "C" LPCSTR pluginInfo(int field)

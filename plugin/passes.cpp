@@ -158,3 +158,11 @@ void restore_pass(void)
 {
     run_pass(visit_restore, "", NULL, NULL);
 }
+
+// Only windows that still carry a record are asked: those given back already are not.
+void last_restore_pass(void)
+{
+    begin_last_chance(LAST_CHANCE_MS);
+    restore_pass();
+    end_last_chance();
+}

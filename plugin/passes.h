@@ -18,3 +18,12 @@ void focus_pass(HWND foreground, HWND moving);
 // Turning off: every top-level window, visible or hidden, gets back what it had before
 // Lumivane changed it, whatever the settings say now.
 void restore_pass(void);
+
+// How long, in all, the shell waits at quit for the programs that did not answer the
+// restore pass in time. A program that is only slow (a loaded machine, a program busy
+// for a moment) gets its windows back; one the system counts as hung costs no wait.
+enum { LAST_CHANCE_MS = 2000 };
+
+// After the restore pass at quit: the windows it left opaque, because their programs did
+// not answer in time, are asked again, waiting up to LAST_CHANCE_MS in all.
+void last_restore_pass(void);

@@ -9,6 +9,29 @@ enum Answer {
     ANSWERED_TOO_LATE,   // but work run inside the check made it stale
 };
 
+static bool s_last_chance;
+static DWORD s_last_chance_end;   // GetTickCount's value when it is over
+
+void begin_last_chance(DWORD milliseconds)
+{
+    s_last_chance = true;
+    s_last_chance_end = GetTickCount() + milliseconds;
+}
+
+void end_last_chance(void)
+{
+    s_last_chance = false;
+}
+
+// How long an answer check may wait now; 0 when the last chance is used up.
+static UINT answer_timeout(void)
+{
+    if (!s_last_chance)
+        return ANSWER_TIMEOUT_MS;
+    LONG left = (LONG)(s_last_chance_end - GetTickCount());
+    return left > 0 ? (UINT)left : 0;
+}
+
 // Changing the extended style of another thread's window waits until that thread has
 // handled the style-change messages. A hung application would freeze the shell's only
 // thread, so such a window must prove it answers first. One that does not waits for its
@@ -17,11 +40,12 @@ static Answer window_answers(HWND window)
 {
     if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
         return ANSWERED;
-    if (is_waiting(window))
+    UINT timeout = answer_timeout();
+    if (is_waiting(window) || timeout == 0)
         return SILENT;
     Wait wait;
     begin_wait(&wait, window);
-    bool answered = answers_in_time(window);
+    bool answered = answers_within(window, timeout);
     if (end_wait(&wait))
         return answered ? ANSWERED_TOO_LATE : SILENT;
     if (!answered)

@@ -13,3 +13,9 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query);
 
 // Level 255 for a window whose record the caller has just read.
 void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *record);
+
+// At quit nothing asks a window again later. Between these calls an answer check may wait
+// longer than usual, for as long as is left of the given milliseconds, shared by every
+// window asked; once they are used up, a window that must answer is passed over at once.
+void begin_last_chance(DWORD milliseconds);
+void end_last_chance(void);

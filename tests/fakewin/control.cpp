@@ -91,6 +91,11 @@ void destroy_window(HWND window)
 
 void set_hung(HWND window, bool hung) { find_window(window)->hung = hung; }
 
+void set_answer_time(HWND window, DWORD milliseconds)
+{
+    find_window(window)->answer_ms = milliseconds;
+}
+
 void set_own_layered(HWND handle, COLORREF key, BYTE alpha, DWORD flags)
 {
     Window *window = find_window(handle);

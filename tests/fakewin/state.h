@@ -24,6 +24,7 @@ struct Window : WindowOptions {
     DWORD process = 0;
     DWORD thread = 0;
     HWND parent = nullptr;    // child windows only
+    DWORD answer_ms = 0;      // how long its thread takes to answer a message
     long sibling_order = 0;   // among its parent's children: lower is higher up
     bool attributes_set = false;
     COLORREF key = 0;

@@ -88,6 +88,9 @@ void waiting_on(HWND window, bool style_landed)
 
 using namespace fake;
 
+// The shell's thread's waits on other threads take time too.
+DWORD GetTickCount(void) { return state().clock_ms + state().waited_ms; }
+
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT interval_ms, TIMERPROC callback)
 {
     if (window && !find_window(window))

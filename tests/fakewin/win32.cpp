@@ -284,10 +284,13 @@ LRESULT SendMessageTimeoutA(HWND handle, UINT message, WPARAM wparam, LPARAM lpa
                             UINT timeout_ms, PDWORD_PTR result)
 {
     Window *window = find_window(handle);
-    if (window && window->hung)
-        state().waited_ms += timeout_ms;
-    if (!window || window->hung)
+    if (!window)
         return 0;
+    if (window->hung || window->answer_ms > timeout_ms) {
+        state().waited_ms += timeout_ms;
+        return 0;
+    }
+    state().waited_ms += window->answer_ms;
     waiting_on(handle, true);
     LRESULT answer = SendMessageA(handle, message, wparam, lparam);
     if (result)

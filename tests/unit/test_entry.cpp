@@ -1,5 +1,6 @@
 // Start-up and shut-down under the shell, the message window, and the info texts.
 #include "../../plugin/exports.h"
+#include "../../plugin/passes.h"
 #include "desktop_fixture.h"
 
 class Plugin : public Desktop {
@@ -56,6 +57,25 @@ TEST_F(Plugin, StartsRegisteredWithTheEffectOnAndEndsWithEveryWindowRestored)
     EXPECT_TRUE(is_plain(notepad));
     EXPECT_TRUE(nothing_left_behind());
     EXPECT_EQ(fake::active_hooks(), 0);
+}
+
+// At quit nothing will ask again later: a program that answers only after the usual check
+// gets its window back, within a bounded wait shared with one that does not answer at all.
+TEST_F(Plugin, QuitWaitsABoundedWhileForSlowProgramsToGiveTheirWindowsBack)
+{
+    HWND hung = app_window("C:\\Windows\\notepad.exe");
+    HWND slow = app_window("C:\\Windows\\notepad.exe");
+    ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+    ASSERT_TRUE(has_alpha(slow, 150) && has_alpha(hung, 150));
+    const DWORD slow_answer_ms = LAST_CHANCE_MS * 3 / 4;
+    fake::set_answer_time(slow, slow_answer_ms);
+    fake::set_hung(hung, true);
+    DWORD waited_before = fake::waited_ms();
+    endPlugin(fake::plugin_module());
+    EXPECT_TRUE(is_plain(slow));
+    EXPECT_TRUE(is_plain(notepad));
+    EXPECT_TRUE(has_alpha(hung, 255));
+    EXPECT_LE(fake::waited_ms() - waited_before, 2 * ANSWER_TIMEOUT_MS + LAST_CHANCE_MS);
 }
 
 TEST_F(Plugin, ToggleCommandMustMatchExactly)

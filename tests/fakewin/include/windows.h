@@ -113,6 +113,7 @@ typedef struct _OSVERSIONINFOA {
 
 // kernel32
 DWORD GetCurrentThreadId(void);
+DWORD GetTickCount(void);
 HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD process_id);
 BOOL CloseHandle(HANDLE handle);
 HMODULE GetModuleHandleA(LPCSTR module_name);
