@@ -129,8 +129,8 @@ TEST(Conformance, ModuleFileNameIsCutToSizeLessOneAndTerminated)
               (int)exe.size() + 1);
     EXPECT_EQ(std::string(full), exe);
     typedef BOOL(WINAPI * QueryImageNameFn)(HANDLE, DWORD, LPWSTR, PDWORD);
-    auto query = reinterpret_cast<QueryImageNameFn>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameW"));
+    auto query = reinterpret_cast<QueryImageNameFn>(reinterpret_cast<void (*)(void)>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameW")));
     ASSERT_TRUE(query != NULL);
     DWORD size = MAX_PATH;
     ASSERT_TRUE(query(process, 0, wide, &size));
