@@ -30,14 +30,14 @@ static void fill_worst_case_settings()
     load_settings(fake::plugin_module());
 }
 
-// The longest path the lookup returns, 259 characters, each searched.
-static const std::string PATH = "c:\\" + std::string(EXE_PATH_SIZE - 1 - 14, 'a') + "\\target.exe";
+// A path of MAX_PATH - 1 characters, the longest most programs run from, each searched.
+static const std::string PATH = "c:\\" + std::string(MAX_PATH - 1 - 14, 'a') + "\\target.exe";
 
 // Time per iteration is nanoseconds per window.
 static void BM_DecideOneWindow(benchmark::State &state)
 {
     fill_worst_case_settings();
-    char folded[EXE_PATH_SIZE];
+    static char folded[EXE_PATH_SIZE];
     memcpy(folded, PATH.c_str(), PATH.size() + 1);
     fold(folded);
     if (find_app_index(folded) != MAX_APPS - 1 || is_excluded(folded)) {

@@ -49,9 +49,10 @@ Decision decide_path(const char *folded_path)
     return decision;
 }
 
+// Static for its size, as the lookup's own buffer: nothing here handles a message.
 Decision decide_process(DWORD process_id)
 {
-    char path[EXE_PATH_SIZE];
+    static char path[EXE_PATH_SIZE];
     get_process_exe_path(process_id, path);
     fold(path);
     Decision decision = decide_path(path);

@@ -2,6 +2,8 @@
 // message window through which the shell delivers reconfigure and broadcast messages.
 #include <string.h>
 
+#include "../common/exe_path.h"
+#include "../common/system_function.h"
 #include "events.h"
 #include "exports.h"
 #include "../common/host_api.h"
@@ -154,12 +156,24 @@ extern "C" int beginPlugin(HINSTANCE module)
 // plug-in. So the library stays loaded for the rest of the shell's process. The cost: a new
 // version of the plug-in takes effect only once the shell is restarted, and the file cannot
 // be overwritten until then.
+//
+// It is pinned by an address inside it, not loaded again by its name: the ANSI name loses
+// the letters outside the system's code page and is cut at MAX_PATH, while a shell may have
+// loaded the library by a short 8.3 name. Windows 2000 has no pin; its wide name serves there.
+typedef BOOL(WINAPI *PinModuleFn)(DWORD flags, LPCWSTR address, HMODULE *module);
+
 static void stay_loaded(HINSTANCE module)
 {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-    if (length > 0 && length < MAX_PATH)
-        LoadLibraryA(path);
+    PinModuleFn pin = reinterpret_cast<PinModuleFn>(
+        find_system_function("kernel32.dll", "GetModuleHandleExW"));
+    HMODULE pinned = NULL;
+    if (pin && pin(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                   reinterpret_cast<LPCWSTR>(module), &pinned))
+        return;
+    static WCHAR path[WIDE_PATH_SIZE];
+    DWORD length = GetModuleFileNameW(module, path, WIDE_PATH_SIZE);
+    if (length > 0 && length < WIDE_PATH_SIZE)
+        LoadLibraryW(path);
 }
 
 extern "C" void endPlugin(HINSTANCE module)

@@ -121,6 +121,22 @@ TEST(Conformance, ModuleFileNameIsCutToSizeLessOneAndTerminated)
     GetModuleFileNameExA(process, first, cut, 10);
     EXPECT_EQ(std::string(cut), exe.substr(0, 9));
     EXPECT_EQ(cut[10], 'X');
+
+    // Wide, as the lookup reads it, then in the code page; the image name fails to fit.
+    WCHAR wide[MAX_PATH];
+    ASSERT_EQ(GetModuleFileNameExW(process, first, wide, MAX_PATH), exe.size());
+    ASSERT_EQ(WideCharToMultiByte(CP_ACP, 0, wide, -1, full, MAX_PATH, NULL, NULL),
+              (int)exe.size() + 1);
+    EXPECT_EQ(std::string(full), exe);
+    typedef BOOL(WINAPI * QueryImageNameFn)(HANDLE, DWORD, LPWSTR, PDWORD);
+    auto query = reinterpret_cast<QueryImageNameFn>(reinterpret_cast<void (*)(void)>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameW")));
+    ASSERT_TRUE(query != NULL);
+    DWORD size = MAX_PATH;
+    ASSERT_TRUE(query(process, 0, wide, &size));
+    EXPECT_EQ(size, exe.size());
+    size = 10;
+    EXPECT_FALSE(query(process, 0, wide, &size));
     EXPECT_TRUE(CloseHandle(process));
 }
 

@@ -169,6 +169,8 @@ void set_version(DWORD platform, DWORD major, DWORD minor)
 }
 void set_layered_query_available(bool available) { state().layered_query = available; }
 void set_image_name_query_available(bool available) { state().image_name_query = available; }
+
+void set_double_byte_code_page(bool double_byte) { state().double_byte_code_page = double_byte; }
 void fail_register_class(bool fail) { state().fail_register = fail; }
 void fail_create_window(bool fail) { state().fail_create = fail; }
 void fail_hooks(bool fail) { state().fail_hooks = fail; }

@@ -68,3 +68,45 @@ std::string fold_key(std::string key)
 }
 
 }  // namespace fake
+
+namespace fake {
+
+std::u16string wide_text(const std::string &utf8)
+{
+    std::u16string wide;
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char lead = (unsigned char)utf8[i];
+        int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+        char32_t c = extra ? lead & (0x3F >> extra) : lead;
+        for (int k = 1; k <= extra && i + k < utf8.size(); ++k)
+            c = (c << 6) | ((unsigned char)utf8[i + k] & 0x3F);
+        i += 1 + extra;
+        if (c >= 0x10000) {
+            wide += (char16_t)(0xD800 + ((c - 0x10000) >> 10));
+            wide += (char16_t)(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            wide += (char16_t)c;
+        }
+    }
+    return wide;
+}
+
+// A double-byte code page's lead bytes lie from 0x81 up, its trail bytes from 0x40 up; the
+// bytes made here are of that shape, never a backslash or a NUL.
+std::string ansi_text(const std::u16string &wide)
+{
+    std::string bytes;
+    for (char16_t c : wide) {
+        if (c < 0x80) {
+            bytes += (char)c;
+        } else if (state().double_byte_code_page) {
+            bytes += (char)(0x81 + (c >> 8) % 0x7E);
+            bytes += (char)(0x80 + (c & 0x7F));
+        } else {
+            bytes += c <= 0xFF ? (char)c : '?';
+        }
+    }
+    return bytes;
+}
+
+}  // namespace fake

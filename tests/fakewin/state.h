@@ -78,6 +78,7 @@ struct State {
     HWND shell_window = nullptr;
     DWORD version_platform = VER_PLATFORM_WIN32_NT, version_major = 5, version_minor = 1;
     bool layered_query = true, image_name_query = true;
+    bool double_byte_code_page = false;   // the system's ANSI code page
     bool fail_register = false, fail_create = false, fail_hooks = false;
     std::map<std::string, ATOM> atoms;   // the global atom table, names upper-cased
     ATOM next_atom = 0xC000;             // string atoms are numbered from 0xC000 up
@@ -91,7 +92,7 @@ struct State {
     HWND wait_trigger = nullptr;
     int waits_to_skip = 0;
     bool before_style_lands = false;
-    int plugin_loads = 0;   // LoadLibraryA of the plug-in by itself
+    int plugin_loads = 0;   // the plug-in pinned, or loaded once more, by itself
     int plugin_frees = 0;   // FreeLibrary by the shell, which loaded it once
     int calls_into_freed_plugin = 0;
     void (*wait_action)() = nullptr;
@@ -107,6 +108,10 @@ struct State {
 };
 
 State &state();
+// Texts of the fake desktop (paths) are UTF-8; Windows holds them in UTF-16, and gives the
+// ANSI calls the system's code page, with '?' for a character it lacks.
+std::u16string wide_text(const std::string &utf8);
+std::string ansi_text(const std::u16string &wide);
 void reset_state();
 Window *find_window(HWND window);
 void log_call(const std::string &call);

@@ -1,4 +1,6 @@
 // Timers and the time the shell's thread spends: SetTimer, KillTimer and the control side.
+#include <string.h>
+
 #include <algorithm>
 
 #include "state.h"
@@ -106,9 +108,21 @@ BOOL KillTimer(HWND window, UINT_PTR id)
     return state().timers.erase({window, id}) ? TRUE : FALSE;
 }
 
+// The ANSI name is taken through the code page; a '?', which stands for a character the code
+// page lacks, names no file.
 HMODULE LoadLibraryA(LPCSTR path)
 {
-    if (!path || state().plugin_path != path)
+    if (!path || strchr(path, '?') || ansi_text(wide_text(state().plugin_path)) != path)
+        return nullptr;
+    ++state().plugin_loads;
+    return plugin_module();
+}
+
+// Before Windows 10, no name of MAX_PATH characters or more loads.
+HMODULE LoadLibraryW(LPCWSTR path)
+{
+    std::u16string name = wide_text(state().plugin_path);
+    if (!path || name.size() >= MAX_PATH || name != path)
         return nullptr;
     ++state().plugin_loads;
     return plugin_module();

@@ -22,7 +22,8 @@ static ATOM property_atom(LPCSTR name)
     return it == state().atoms.end() ? 0 : it->second;
 }
 
-// Windows' own GetLayeredWindowAttributes and QueryFullProcessImageNameA, reachable only
+// Windows' own GetLayeredWindowAttributes, QueryFullProcessImageNameW and GetModuleHandleExW,
+// reachable only
 // through GetProcAddress, as the product binds them.
 static BOOL get_layered_window_attributes(HWND handle, COLORREF *key, BYTE *alpha, DWORD *flags)
 {
@@ -38,13 +39,28 @@ static BOOL get_layered_window_attributes(HWND handle, COLORREF *key, BYTE *alph
     return TRUE;
 }
 
-static BOOL query_full_process_image_name(HANDLE handle, DWORD, LPSTR name, PDWORD size)
+static BOOL query_full_process_image_name(HANDLE handle, DWORD, LPWSTR name, PDWORD size)
 {
     const Process *process = process_of(handle);
-    if (!process || !process->options.image_readable || process->exe.size() + 1 > *size)
+    if (!process || !process->options.image_readable)
         return FALSE;
-    memcpy(name, process->exe.c_str(), process->exe.size() + 1);
-    *size = (DWORD)process->exe.size();
+    std::u16string exe = wide_text(process->exe);
+    if (exe.size() + 1 > *size)
+        return FALSE;   // ERROR_INSUFFICIENT_BUFFER: a name is never cut
+    memcpy(name, exe.c_str(), (exe.size() + 1) * sizeof(WCHAR));
+    *size = (DWORD)exe.size();
+    return TRUE;
+}
+
+// The plug-in's module, pinned by an address inside it; Windows XP and later.
+static BOOL get_module_handle_ex(DWORD flags, LPCWSTR address, HMODULE *module)
+{
+    *module = nullptr;
+    if (!(flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) || (HMODULE)address != plugin_module())
+        return FALSE;
+    *module = plugin_module();
+    if (flags & GET_MODULE_HANDLE_EX_FLAG_PIN)
+        ++state().plugin_loads;
     return TRUE;
 }
 
@@ -90,8 +106,12 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name)
     if (module == USER32 && state().layered_query && strcmp(name, "GetLayeredWindowAttributes") == 0)
         return reinterpret_cast<FARPROC>(&get_layered_window_attributes);
     if (module == KERNEL32 && state().image_name_query &&
-        strcmp(name, "QueryFullProcessImageNameA") == 0)
+        strcmp(name, "QueryFullProcessImageNameW") == 0)
         return reinterpret_cast<FARPROC>(&query_full_process_image_name);
+    bool xp_or_later = state().version_major > 5 ||
+                       (state().version_major == 5 && state().version_minor >= 1);
+    if (module == KERNEL32 && xp_or_later && strcmp(name, "GetModuleHandleExW") == 0)
+        return reinterpret_cast<FARPROC>(&get_module_handle_ex);
     return nullptr;
 }
 
@@ -126,16 +146,53 @@ BOOL EnumProcessModules(HANDLE handle, HMODULE *modules, DWORD size_bytes, DWORD
     return TRUE;
 }
 
+// Windows XP cuts a name that does not fit to size characters, unterminated.
+template <typename Char>
+static DWORD copy_module_name(const std::basic_string<Char> &name, Char *buffer, DWORD size)
+{
+    if (name.size() >= size) {
+        memcpy(buffer, name.data(), size * sizeof(Char));
+        return size;
+    }
+    memcpy(buffer, name.c_str(), (name.size() + 1) * sizeof(Char));
+    return (DWORD)name.size();
+}
+
 DWORD GetModuleFileNameExA(HANDLE handle, HMODULE module, LPSTR buffer, DWORD size)
 {
     const Process *process = process_of(handle);
     if (!process || module != FIRST_MODULE || size == 0)
         return 0;
-    const std::string &exe = process->exe;
+    // The ANSI call is cut and terminated, as Windows 7 and later do.
+    std::string exe = ansi_text(wide_text(process->exe));
     DWORD length = (DWORD)std::min<size_t>(exe.size(), size - 1);
     memcpy(buffer, exe.data(), length);
     buffer[length] = '\0';
     return length;
+}
+
+DWORD GetModuleFileNameExW(HANDLE handle, HMODULE module, LPWSTR buffer, DWORD size)
+{
+    const Process *process = process_of(handle);
+    if (!process || module != FIRST_MODULE || size == 0)
+        return 0;
+    return copy_module_name(wide_text(process->exe), buffer, size);
+}
+
+int WideCharToMultiByte(UINT code_page, DWORD, LPCWSTR wide, int wide_length, LPSTR bytes,
+                        int size, LPCSTR, BOOL *used_default)
+{
+    if (code_page != CP_ACP || wide_length != -1)
+        return 0;
+    std::string text = ansi_text(wide);
+    if (used_default)
+        *used_default = text.find('?') != std::string::npos;
+    if (size == 0)
+        return (int)text.size() + 1;
+    if ((int)text.size() + 1 > size)
+        return 0;   // ERROR_INSUFFICIENT_BUFFER
+    memcpy(bytes, text.c_str(), text.size() + 1);
+    return (int)text.size() + 1;
 }
 
 DWORD GetWindowThreadProcessId(HWND handle, DWORD *process_id)
@@ -388,14 +445,14 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size)
 {
     if (module != plugin_module() || size == 0)
         return 0;
-    // Like Windows XP: a name that does not fit is cut to size characters, unterminated.
-    const std::string &path = state().plugin_path;
-    if (path.size() >= size) {
-        memcpy(buffer, path.data(), size);
-        return size;
-    }
-    memcpy(buffer, path.c_str(), path.size() + 1);
-    return (DWORD)path.size();
+    return copy_module_name(ansi_text(wide_text(state().plugin_path)), buffer, size);
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
+{
+    if (module != plugin_module() || size == 0)
+        return 0;
+    return copy_module_name(wide_text(state().plugin_path), buffer, size);
 }
 
 BOOL GetCursorPos(POINT *point)

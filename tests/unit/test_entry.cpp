@@ -78,6 +78,30 @@ TEST_F(Plugin, QuitWaitsABoundedWhileForSlowProgramsToGiveTheirWindowsBack)
     EXPECT_LE(fake::waited_ms() - waited_before, 2 * ANSWER_TIMEOUT_MS + LAST_CHANCE_MS);
 }
 
+// The shell frees the library after endPlugin; events still queued then must find it loaded,
+// whatever letters its folder's name has and however long it is.
+TEST_F(Plugin, TheLibraryStaysLoadedAfterQuitWhereverItLies)
+{
+    const std::string cyrillic = "C:\\\u0411\u043b\u044d\u043a\\plugins\\Lumivane\\Lumivane.dll";
+    const std::string deep = "C:\\Blackbox\\" + std::string(280, 'p') + "\\Lumivane.dll";
+    struct Case {
+        std::string path;
+        DWORD minor_version;   // 0: Windows 2000, 1: Windows XP
+    } cases[] = {{cyrillic, 1}, {deep, 1}, {cyrillic, 0}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path + (c.minor_version ? " on XP" : " on 2000"));
+        SetUp();
+        fake::set_plugin_path(c.path);
+        fake::set_version(VER_PLATFORM_WIN32_NT, 5, c.minor_version);
+        ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+        fake::queue_event(EVENT_OBJECT_CREATE, app_window("C:\\Windows\\notepad.exe"));
+        endPlugin(fake::plugin_module());
+        fake::free_plugin();
+        fake::deliver_queued_events();
+        EXPECT_EQ(fake::calls_into_freed_plugin(), 0);
+    }
+}
+
 TEST_F(Plugin, ToggleCommandMustMatchExactly)
 {
     ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);

@@ -138,8 +138,8 @@ TEST_F(Transparency, MatchingFirstEntryWinsEmptyFragmentsNeverMatchAndExclusions
     EXPECT_EQ(find_app_index(""), -1);
 }
 
-// A fragment matches anywhere in the whole path, up to the system's limit of 259 characters.
-TEST_F(Transparency, TheWholePathTakesPartUpToTheSystemsLimit)
+// A fragment matches anywhere in the whole path, however long, in any code page.
+TEST_F(Transparency, TheWholePathTakesPart)
 {
     // "TAILFRAG" starts at character 45 of 60, across where paths were once cut.
     std::string across = "C:\\" + std::string(42, 'a') + "TAILFRAGx.exe";
@@ -147,31 +147,41 @@ TEST_F(Transparency, TheWholePathTakesPartUpToTheSystemsLimit)
     std::string long_install = "C:\\Users\\" + std::string(93, 'u') + "\\Programs\\Code.exe";
     ASSERT_EQ(long_install.size(), 120u);
     std::string beyond = "C:\\" + std::string(245, 'b') + "TAILFRAG" + std::string(40, 'c');
+    std::string japanese;
+    for (int i = 0; i < 150; ++i)
+        japanese += "\u65e5";
     struct Case {
         const char *name;
         std::string exe;
         BYTE level;   // 255: no entry's fragment occurs
+        bool double_byte = false;   // the system's code page
     } cases[] = {
         {"60 characters, fragment across character 49", across, 1},
         {"120 characters, fragment at the end", long_install, 3},
         {"beyond 260, fragment within the first 259", beyond, 1},
         {"beyond 260, fragment past the first 259", "C:\\" + std::string(260, 'b') + "TAILFRAG.exe",
-         255},
+         1},
         {"exactly 259 characters, fragment at the end",
          std::string(259 - 8, 'd') + "code.exe", 3},
+        {"the longest path, fragment at the end",
+         "\\\\?\\C:\\" + std::string(WIDE_PATH_SIZE - 1 - 7 - 9, 'e') + "\\code.exe", 3},
+        {"150 double-byte characters, then the name", "C:\\" + japanese + "\\Code.exe", 3, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
+        fake::set_double_byte_code_page(c.double_byte);
         use_settings({{"appname0", "tailfrag"}, {"rule0", "always"}, {"level0", "1"},
                       {"appname1", "tail"}, {"rule1", "always"}, {"level1", "2"},
                       {"appname2", "CODE.EXE"}, {"rule2", "always"}, {"level2", "3"}});
         HWND w = app_window(c.exe);
-        // The path the lookup reads: what the system gives, cut to its limit and terminated.
-        char path[EXE_PATH_SIZE + 8];
+        // The path the lookup reads: all of it, terminated, in the system's code page.
+        static char path[EXE_PATH_SIZE + 8];
         memset(path, 'X', sizeof path);
         get_exe_path(w, path);
-        EXPECT_EQ(std::string(path), c.exe.substr(0, MAX_PATH - 1));
+        if (!c.double_byte)
+            EXPECT_EQ(std::string(path), c.exe);
+        EXPECT_TRUE(std::string(path).ends_with(c.exe.substr(c.exe.size() - 8)));
         EXPECT_EQ(std::string(path + EXE_PATH_SIZE, 8), "XXXXXXXX");
         always_pass();
         if (c.level == 255)
@@ -203,7 +213,8 @@ TEST_F(Transparency, UnreadableProcessesAreNeverTouchedAndOtherBitnessFallsBackT
 {
     use_settings({{"global", "always"}, {"globallevel", "90"}});
     HWND locked = app_window("C:\\Apps\\admin.exe", {}, {.can_open = false});
-    std::string long64 = "C:\\Program Files\\" + std::string(80, 'w') + "\\app64.exe";
+    // A 64-bit program at a path longer than MAX_PATH: read whole, as the x64 build reads it.
+    std::string long64 = "C:\\Program Files\\" + std::string(280, 'w') + "\\app64.exe";
     HWND other_bitness = app_window(long64, {}, {.modules_readable = false});
     HWND unnamed = app_window("C:\\Apps\\ghost.exe", {},
                               {.modules_readable = false, .image_readable = false});
@@ -213,7 +224,7 @@ TEST_F(Transparency, UnreadableProcessesAreNeverTouchedAndOtherBitnessFallsBackT
     EXPECT_TRUE(is_plain(unnamed));
     EXPECT_EQ(fake::open_handles(), 0);
 
-    char path[EXE_PATH_SIZE];
+    static char path[EXE_PATH_SIZE];
     get_exe_path(other_bitness, path);
     EXPECT_EQ(std::string(path), long64);
 

@@ -57,6 +57,7 @@ DWORD shell_thread();
 HWND shell_window();
 HINSTANCE plugin_module();
 
+// Paths here are UTF-8.
 DWORD add_process(const std::string &exe_path, const ProcessOptions &options = {});
 void exit_process(DWORD process_id);   // its windows go too
 bool process_exists(DWORD process_id);
@@ -101,7 +102,8 @@ void pass_time(DWORD milliseconds);
 // change instead, before the owner has made it.
 void during_wait_on(HWND window, int n, void (*action)(), bool before_style_lands = false);
 int running_timers();
-// How often the plug-in has loaded its own library (LoadLibraryA), which keeps it loaded.
+// How often the plug-in has kept its own library loaded: pinned it (GetModuleHandleExW), or
+// loaded it once more by its name.
 int plugin_self_loads();
 // The shell's FreeLibrary of the plug-in, straight after endPlugin: the library's code is
 // gone unless the plug-in has loaded it once more itself. Whatever would enter that code
@@ -121,6 +123,9 @@ void set_shell_dir(const std::string &dir);
 void set_version(DWORD platform, DWORD major, DWORD minor);
 void set_layered_query_available(bool available);
 void set_image_name_query_available(bool available);
+// The system's ANSI code page: Western (a byte a character, '?' beyond U+00FF) or double-byte
+// (as Japanese: two bytes for every character beyond ASCII).
+void set_double_byte_code_page(bool double_byte);
 void fail_register_class(bool fail);
 void fail_create_window(bool fail);
 void fail_hooks(bool fail);

@@ -26,6 +26,9 @@ typedef LONG_PTR LRESULT;
 typedef DWORD COLORREF;
 typedef const char *LPCSTR;
 typedef char *LPSTR;
+typedef char16_t WCHAR;
+typedef WCHAR *LPWSTR;
+typedef const WCHAR *LPCWSTR;
 typedef void *LPVOID;
 typedef void *HANDLE;
 
@@ -110,6 +113,9 @@ typedef struct _OSVERSIONINFOA {
 #define MB_ICONERROR 0x00000010L
 #define MB_TOPMOST 0x00040000L
 #define VER_PLATFORM_WIN32_NT 2
+#define CP_ACP 0
+#define GET_MODULE_HANDLE_EX_FLAG_PIN 0x00000001
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x00000004
 
 // kernel32
 DWORD GetCurrentThreadId(void);
@@ -118,7 +124,11 @@ HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD process_id);
 BOOL CloseHandle(HANDLE handle);
 HMODULE GetModuleHandleA(LPCSTR module_name);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 HMODULE LoadLibraryA(LPCSTR path);
+HMODULE LoadLibraryW(LPCWSTR path);
+int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_length,
+                        LPSTR bytes, int size, LPCSTR default_char, BOOL *used_default);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL GetVersionExA(OSVERSIONINFOA *info);
 ATOM GlobalAddAtomA(LPCSTR name);
