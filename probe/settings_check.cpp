@@ -266,3 +266,30 @@ int check_settings(const char *path, FILE *out)
         return -1;
     return s_check.problems;
 }
+
+int run_check(const char *path)
+{
+    int problems = check_settings(path, stdout);
+    if (problems < 0) {
+        fprintf(stderr, "Peekster: the settings file %s cannot be read\n", path);
+        return CANNOT_CHECK;
+    }
+    if (problems == 0)
+        printf("No problems in %s: Lumivane reads every line as written\n", path);
+    else
+        printf("%d problem%s in %s\n", problems, problems == 1 ? "" : "s", path);
+    fflush(stdout);
+    return problems == 0 ? CHECKED_CLEAN : PROBLEMS_FOUND;
+}
+
+void print_problem_count(const char *path)
+{
+    int problems = check_settings(path, NULL);
+    if (problems <= 0)
+        return;
+    // Quoted when it holds a blank, so that the command can be typed as it stands.
+    const char *quote = strchr(path, ' ') ? "\"" : "";
+    printf("Settings: %d problem%s in this file; Peekster " CHECK_OPTION " %s%s%s lists them\n",
+           problems, problems == 1 ? "" : "s", quote, path, quote);
+    fflush(stdout);
+}
