@@ -111,6 +111,7 @@ TEST_F(LiveDesktop, PeeksterExplainsWhatLumivaneWouldDoWithTheWindow)
     }
 }
 
+// And --check: the problems named, with the exit code that says whether there were any.
 TEST_F(LiveDesktop, PeeksterRefusesWhatIsNoSettingsFileWithAMessageAndAnExitCode)
 {
     std::string peekster = "\"" + directory() + "Peekster.exe\"";
@@ -138,6 +139,8 @@ TEST_F(LiveDesktop, PeeksterRefusesWhatIsNoSettingsFileWithAMessageAndAnExitCode
     CloseHandle(file);
     std::string empty = directory() + "empty.rc";
     ASSERT_TRUE(write_file(empty, ""));
+    std::string halved = directory() + "halved.rc";
+    ASSERT_TRUE(write_file(halved, "Lumivane.plugin.appname1: x\nLumivane.plugin.level1: half\n"));
 
     struct Case {
         const char *name;
@@ -152,7 +155,14 @@ TEST_F(LiveDesktop, PeeksterRefusesWhatIsNoSettingsFileWithAMessageAndAnExitCode
         {"unreadable", "\"" + locked + "\"", 1,
          "Peekster: the settings file " + locked + " cannot be read"},
         {"two arguments", "\"" + empty + "\" \"" + empty + "\"", 2,
-         "Peekster: give at most one argument, a settings file"},
+         "Peekster: give one settings file, or --check and one settings file"},
+        {"check without a file", "--check", 2, "Peekster: --check takes one settings file"},
+        {"check, no such file", "--check \"" + directory() + "missing.rc\"", 2,
+         "Peekster: there is no settings file " + directory() + "missing.rc"},
+        {"check, a level not a number", "--check \"" + halved + "\"", 1,
+         halved + ":2: the level \"half\" is not a number: Lumivane uses 255, its default"},
+        {"check, nothing to name", "--check \"" + empty + "\"", 0,
+         "No problems in " + empty + ": Lumivane reads every line as written"},
         {"longer than a path", std::string(300, 'x'), 1,
          "Peekster: the settings file's name is longer than a path can be (259 characters "
          "at most)"},
