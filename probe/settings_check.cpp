@@ -173,7 +173,8 @@ static void check_level(const SettingKey *key, int entry, const char *value, int
     int level = *setting_level(key, entry);
     const char *rest = after_number(value);
     if (*rest != '\0' && *rest != '#')
-        report(line, "the level \"%s\" is read as %d, the number it begins with", value, level);
+        report(line, "the level \"%s\" is read as %d, the number it begins with%s", value, level,
+               *rest == '%' ? ", on the scale of 0 to 255, not a percentage" : "");
     int applied = level_byte(level);
     if (level < 0 || level > 255)
         report(line, "the level %d is outside 0-255: Lumivane uses its low 8 bits, %d%s", level,
