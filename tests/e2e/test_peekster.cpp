@@ -54,13 +54,15 @@ TEST_F(LiveDesktop, PeeksterPrintsThePointerAndTheExecutableUnderIt)
 }
 
 // Peekster given a settings file: today's lines first, then what Lumivane would do with the
-// window, read from that file as the plug-in reads it; over an app of each bitness.
+// window, read from that file as the plug-in reads it, and how many lines --check would
+// name; over an app of each bitness.
 TEST_F(LiveDesktop, PeeksterExplainsWhatLumivaneWouldDoWithTheWindow)
 {
     struct Case {
         const char *name;
         std::string settings;
         std::string explanation;   // the lines after "Settings: FILE"
+        int problems = 0;
     } cases[] = {
         {"entry", settings_entry(0, "POINTED", "ALWAYS", 180),
          "Decided by: entry 0 (appname0: POINTED, rule0: ALWAYS, level0: 180)\r\n"
@@ -71,19 +73,19 @@ TEST_F(LiveDesktop, PeeksterExplainsWhatLumivaneWouldDoWithTheWindow)
          "Hidden: entry 1 (appname1: POINTED, rule1: ALWAYS, level1: 120) also matches, but "
          "entry 0 comes first\r\n"
          "Lumivane: translucent at 90 while not in front, at the focus level 255 when in "
-         "front\r\n"},
+         "front\r\n", 1},
         {"exclusion",
          settings_entry(3, "POINTED", "MOVING", 100) + "Lumivane.plugin.exclude7: inted\n",
          "Decided by: exclusion 7 (exclude7: INTED)\r\n"
          "Hidden: entry 3 (appname3: POINTED, rule3: MOVING, level3: 100) also matches, but "
          "exclusion 7 wins over every entry\r\n"
-         "Lumivane: never touches this window\r\n"},
+         "Lumivane: never touches this window\r\n", 1},
         {"global rule",
          "Lumivane.plugin.global: moving\nLumivane.plugin.globallevel: 300\n" +
              settings_entry(0, "elsewhere", "ALWAYS", 10),
          "Decided by: the global rule (global: MOVING, globallevel: 300), as no entry names "
          "the program\r\n"
-         "Lumivane: translucent at 44 while moved or sized\r\n"},
+         "Lumivane: translucent at 44 while moved or sized\r\n", 1},
         {"nothing", "",
          "Decided by: nothing: no entry, exclusion or global rule names the program\r\n"
          "Lumivane: leaves this window alone\r\n"},
@@ -106,7 +108,11 @@ TEST_F(LiveDesktop, PeeksterExplainsWhatLumivaneWouldDoWithTheWindow)
             std::string output;
             ASSERT_TRUE(run_program(peekster + "\"" + file + "\"", &exit_code, &output));
             ASSERT_EQ(exit_code, 0u);
-            EXPECT_EQ(output, first_lines + "Settings: " + file + "\r\n" + c.explanation);
+            std::string quote = file.find(' ') == std::string::npos ? "" : "\"";
+            std::string count = c.problems == 0 ? "" : "Settings: " + std::to_string(c.problems) +
+                                (c.problems == 1 ? " problem" : " problems") + " in this file; "
+                                "Peekster --check " + quote + file + quote + " lists them\r\n";
+            EXPECT_EQ(output, first_lines + "Settings: " + file + "\r\n" + c.explanation + count);
         }
     }
 }
