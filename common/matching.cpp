@@ -111,6 +111,11 @@ bool rule_is(const char *rule, const char *word)
     return strcmp(rule, word) == 0;
 }
 
+bool is_rule_word(const char *rule)
+{
+    return rule_is(rule, "ALWAYS") || rule_is(rule, "FOCUS") || rule_is(rule, "MOVING");
+}
+
 BYTE level_byte(int configured)
 {
     return (BYTE)(configured & 0xFF);

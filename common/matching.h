@@ -55,6 +55,10 @@ BYTE effective_level(int app_index);
 
 // True when rule is exactly the rule word ("ALWAYS", "FOCUS", "MOVING").
 bool rule_is(const char *rule, const char *word);
+// True when rule is one of the three; anything else leaves a window alone.
+bool is_rule_word(const char *rule);
+#define RULE_WORDS "ALWAYS, FOCUS, MOVING"
+
 
 // The low 8 bits of a configured level: 300 applies as 44, -1 as 255.
 BYTE level_byte(int configured);

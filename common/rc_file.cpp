@@ -24,6 +24,7 @@ static void rc_next_line(RcParser *parser);
 void rc_begin(RcParser *parser)
 {
     parser->only_key = NULL;
+    parser->line = 1;
     rc_next_line(parser);
 }
 
@@ -56,8 +57,9 @@ static void end_line(RcParser *parser, RcLineFn line_found, void *context)
 {
     if (parser->state == IN_VALUE || parser->state == CUT_VALUE) {
         parser->value[parser->value_end] = '\0';
-        line_found(parser->key, parser->value, context);
+        line_found(parser->key, parser->value, parser->line, context);
     }
+    ++parser->line;
     rc_next_line(parser);
 }
 
@@ -90,7 +92,8 @@ static void take(RcParser *parser, char c)
         if (c == '\0')
             parser->state = CUT_VALUE;
         else if (parser->value_length > 0 || !is_blank(c))
-            store(parser->value, RC_VALUE_SIZE, &parser->value_length, &parser->value_end, c);
+            store(parser->value, RC_VALUE_SIZE, &parser->value_length, &parser->value_end,
+                  c == '\t' ? ' ' : c);
         return;
     default:
         return;
@@ -188,7 +191,7 @@ struct Lookup {
     bool found;
 };
 
-static void keep_value(const char *, const char *value, void *context)
+static void keep_value(const char *, const char *value, int, void *context)
 {
     Lookup *lookup = (Lookup *)context;
     copy_cut(lookup->value, value, lookup->size);

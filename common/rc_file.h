@@ -5,7 +5,7 @@
 //
 // A line ends at LF (a CR right before it is dropped) or at the end of the data; a NUL byte
 // cuts its line short. The key is the text before the first colon, the value the text after
-// it, both without surrounding blanks and tabs. Lines whose first non-blank character is '#'
+// it, both without surrounding blanks and tabs; a tab inside the value becomes a blank. Lines whose first non-blank character is '#'
 // or '!', lines without a colon, lines with an empty key and lines whose key is longer than
 // RC_KEY_SIZE - 1 characters are skipped. Keys compare ignoring ASCII case; the last
 // occurrence wins. A value longer than RC_VALUE_SIZE - 1 characters is cut to that length.
@@ -20,13 +20,15 @@ enum {
 // Only the first RC_MAX_FILE_BYTES of a file are read; the rest is ignored.
 #define RC_MAX_FILE_BYTES (64u << 20)
 
-// Receives each key/value line in file order; both texts end at a NUL of their own.
-typedef void (*RcLineFn)(const char *key, const char *value, void *context);
+// Receives each key/value line in file order, with its number (the first line is 1); both
+// texts end at a NUL of their own.
+typedef void (*RcLineFn)(const char *key, const char *value, int line, void *context);
 
 // A line being read; the bytes of one file may come in pieces of any size.
 struct RcParser {
     const char *only_key;   // when set, the lines of other keys are skipped unread
     int state;
+    int line;            // the number of the line being read
     bool pending_cr;     // a CR whose next byte is not known yet
     size_t key_length;   // characters stored, trailing blanks included
     size_t key_end;      // the stored key without its trailing blanks

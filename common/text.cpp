@@ -23,3 +23,13 @@ void copy_cut(char *dest, const char *source, size_t size)
     memcpy(dest, source, length);
     dest[length] = '\0';
 }
+
+size_t folded_prefix(const char *text, const char *prefix)
+{
+    size_t i = 0;
+    for (; prefix[i]; ++i) {
+        if (fold_char(text[i]) != fold_char(prefix[i]))
+            return 0;
+    }
+    return i;
+}

@@ -10,3 +10,6 @@ void fold(char *text);
 
 // Copies at most size - 1 characters of source into a buffer of size bytes and terminates it.
 void copy_cut(char *dest, const char *source, size_t size);
+
+// The length of prefix when text begins with it, ignoring ASCII case; otherwise 0.
+size_t folded_prefix(const char *text, const char *prefix);

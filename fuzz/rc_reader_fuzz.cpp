@@ -26,7 +26,7 @@ static std::map<std::string, std::string> in_pieces(const char *bytes, size_t si
     std::map<std::string, std::string> lines;
     RcParser parser;
     rc_begin(&parser);
-    auto add = [](const char *key, const char *value, void *lines) {
+    auto add = [](const char *key, const char *value, int, void *lines) {
         std::string folded = key;
         fold(folded.data());
         (*static_cast<std::map<std::string, std::string> *>(lines))[folded] = value;

@@ -3,11 +3,13 @@
 // every slot must hold the folded, cut value it was given, terminated inside the slot.
 // Then matching a window of a program at a path of any length, beyond the system's limit
 // too: it must be decided on the path as the system gives it, and nothing read or written
-// past a buffer.
+// past a buffer. Last, Peekster's check of a settings file of those keys and values, and the
+// values left over as lines of their own: it must finish with a count, whatever they hold.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "../common/text.h"
 #include "../common/settings.h"
 #include "../plugin/settings_file.h"
+#include "../probe/settings_check.h"
 #include "fake_desktop.h"
 
 static std::string expected(const std::string &value, size_t slot_size)
@@ -92,6 +95,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     HWND window = fake::add_window(fake::add_process(exe));
     Decision decision = decide_window(window);
     if (decision.app_index != expected_entry || decision.unreadable != seen.empty())
+        abort();
+
+    static char checked[64];
+    static FILE *report = fopen("/dev/null", "w");
+    if (!checked[0])
+        snprintf(checked, sizeof checked, "/tmp/settings_fuzz.%d", (int)getpid());
+    std::string text;
+    for (const auto &[key, value] : keys)
+        text += key + value + "\n";
+    while (next < values.size())
+        text += take() + "\n";
+    FILE *written = fopen(checked, "wb");
+    if (!written || fwrite(text.data(), 1, text.size(), written) != text.size())
+        abort();
+    fclose(written);
+    if (check_settings(checked, report) < 0)
         abort();
     return 0;
 }

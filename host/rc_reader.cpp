@@ -99,7 +99,7 @@ bool SettingsText::read_file(const char *path)
     return rc_scan_file(path, NULL, add_line, this);
 }
 
-void SettingsText::add_line(const char *key, const char *value, void *text)
+void SettingsText::add_line(const char *key, const char *value, int, void *text)
 {
     static_cast<SettingsText *>(text)->values_[folded(key)] = value;
 }

@@ -20,7 +20,7 @@ public:
     const std::string *find(std::string_view key) const;
 
 private:
-    static void add_line(const char *key, const char *value, void *text);
+    static void add_line(const char *key, const char *value, int line, void *text);
     std::unordered_map<std::string, std::string> values_;
 };
 

@@ -80,8 +80,7 @@ static bool print_outcome(const Decision *decision)
         printf("translucent at %d while moved or sized\n", level);
     } else {
         if (decision->app_index >= 0 || rule[0] != '\0')
-            printf("leaves this window alone: the rule \"%s\" is none of ALWAYS, FOCUS, MOVING\n",
-                   rule);
+            printf("leaves this window alone: the rule \"%s\" is none of " RULE_WORDS "\n", rule);
         else
             printf("leaves this window alone\n");
         return false;

@@ -32,12 +32,17 @@ bool write_file(const std::string &path, const std::string &text)
     return bool(file);
 }
 
-std::string settings_entry(int index, const std::string &app, const std::string &rule, int level)
+std::string settings_entry(int index, const std::string &app, const std::string &rule,
+                           const std::string &level)
 {
     std::string n = std::to_string(index);
     return "Lumivane.plugin.appname" + n + ": " + app + "\n" + "Lumivane.plugin.rule" + n +
-           ": " + rule + "\n" + "Lumivane.plugin.level" + n + ": " + std::to_string(level) +
-           "\n";
+           ": " + rule + "\n" + "Lumivane.plugin.level" + n + ": " + level + "\n";
+}
+
+std::string settings_entry(int index, const std::string &app, const std::string &rule, int level)
+{
+    return settings_entry(index, app, rule, std::to_string(level));
 }
 
 std::vector<Expectation> paired(const std::vector<HWND> &windows,

@@ -169,7 +169,10 @@ private:
 // Writes text to path byte for byte; false when that failed.
 bool write_file(const std::string &path, const std::string &text);
 
-// "Lumivane.plugin.appnameN: app", the rule and the level lines of entry N.
+// "Lumivane.plugin.appnameN: app", the rule and the level lines of entry N; the level as a
+// number or as written.
+std::string settings_entry(int index, const std::string &app, const std::string &rule,
+                           const std::string &level);
 std::string settings_entry(int index, const std::string &app, const std::string &rule,
                            int level);
 

@@ -103,13 +103,13 @@ TEST_F(HostileSettings, EachFileLeavesTheShellRunningAndTheWindowsAsTheReadersAn
         Looks looks;
     };
     const Case cases[] = {
-        // The levels are read like atoi, held at INT_MIN and INT_MAX past int's range; the
-        // plug-in takes the low 8 bits.
+        // A level that is no number keeps 255; the others are read like atoi, held at
+        // INT_MIN and INT_MAX past int's range, and the plug-in takes the low 8 bits.
         {"levels abc, 300, -1, 99999999999, -99999999999",
          entry_with_level(0, "alpha", "abc") + entry_with_level(1, "bravo", "300") +
              entry_with_level(2, "charlie", "-1") + entry_with_level(3, "delta", "99999999999") +
              entry_with_level(4, "echo", "-99999999999"),
-         {translucent(0), translucent(44), opaque(), opaque(), translucent(0)}},
+         {opaque(), translucent(44), opaque(), opaque(), translucent(0)}},
         {"10 MB", ten_megabyte_file(),
          {translucent(70), translucent(120), opaque(), opaque(), opaque()}},
         {"binary garbage", binary_garbage_file(),

@@ -54,13 +54,15 @@ TEST_F(LiveDesktop, PeeksterPrintsThePointerAndTheExecutableUnderIt)
 }
 
 // Peekster given a settings file: today's lines first, then what Lumivane would do with the
-// window, read from that file as the plug-in reads it; over an app of each bitness.
+// window, read from that file as the plug-in reads it, and how many lines --check would
+// name; over an app of each bitness.
 TEST_F(LiveDesktop, PeeksterExplainsWhatLumivaneWouldDoWithTheWindow)
 {
     struct Case {
         const char *name;
         std::string settings;
         std::string explanation;   // the lines after "Settings: FILE"
+        int problems = 0;
     } cases[] = {
         {"entry", settings_entry(0, "POINTED", "ALWAYS", 180),
          "Decided by: entry 0 (appname0: POINTED, rule0: ALWAYS, level0: 180)\r\n"
@@ -71,19 +73,19 @@ TEST_F(LiveDesktop, PeeksterExplainsWhatLumivaneWouldDoWithTheWindow)
          "Hidden: entry 1 (appname1: POINTED, rule1: ALWAYS, level1: 120) also matches, but "
          "entry 0 comes first\r\n"
          "Lumivane: translucent at 90 while not in front, at the focus level 255 when in "
-         "front\r\n"},
+         "front\r\n", 1},
         {"exclusion",
          settings_entry(3, "POINTED", "MOVING", 100) + "Lumivane.plugin.exclude7: inted\n",
          "Decided by: exclusion 7 (exclude7: INTED)\r\n"
          "Hidden: entry 3 (appname3: POINTED, rule3: MOVING, level3: 100) also matches, but "
          "exclusion 7 wins over every entry\r\n"
-         "Lumivane: never touches this window\r\n"},
+         "Lumivane: never touches this window\r\n", 1},
         {"global rule",
          "Lumivane.plugin.global: moving\nLumivane.plugin.globallevel: 300\n" +
              settings_entry(0, "elsewhere", "ALWAYS", 10),
          "Decided by: the global rule (global: MOVING, globallevel: 300), as no entry names "
          "the program\r\n"
-         "Lumivane: translucent at 44 while moved or sized\r\n"},
+         "Lumivane: translucent at 44 while moved or sized\r\n", 1},
         {"nothing", "",
          "Decided by: nothing: no entry, exclusion or global rule names the program\r\n"
          "Lumivane: leaves this window alone\r\n"},
@@ -106,11 +108,16 @@ TEST_F(LiveDesktop, PeeksterExplainsWhatLumivaneWouldDoWithTheWindow)
             std::string output;
             ASSERT_TRUE(run_program(peekster + "\"" + file + "\"", &exit_code, &output));
             ASSERT_EQ(exit_code, 0u);
-            EXPECT_EQ(output, first_lines + "Settings: " + file + "\r\n" + c.explanation);
+            std::string quote = file.find(' ') == std::string::npos ? "" : "\"";
+            std::string count = c.problems == 0 ? "" : "Settings: " + std::to_string(c.problems) +
+                                (c.problems == 1 ? " problem" : " problems") + " in this file; "
+                                "Peekster --check " + quote + file + quote + " lists them\r\n";
+            EXPECT_EQ(output, first_lines + "Settings: " + file + "\r\n" + c.explanation + count);
         }
     }
 }
 
+// And --check: the problems named, with the exit code that says whether there were any.
 TEST_F(LiveDesktop, PeeksterRefusesWhatIsNoSettingsFileWithAMessageAndAnExitCode)
 {
     std::string peekster = "\"" + directory() + "Peekster.exe\"";
@@ -138,6 +145,8 @@ TEST_F(LiveDesktop, PeeksterRefusesWhatIsNoSettingsFileWithAMessageAndAnExitCode
     CloseHandle(file);
     std::string empty = directory() + "empty.rc";
     ASSERT_TRUE(write_file(empty, ""));
+    std::string halved = directory() + "halved.rc";
+    ASSERT_TRUE(write_file(halved, "Lumivane.plugin.appname1: x\nLumivane.plugin.level1: half\n"));
 
     struct Case {
         const char *name;
@@ -152,7 +161,14 @@ TEST_F(LiveDesktop, PeeksterRefusesWhatIsNoSettingsFileWithAMessageAndAnExitCode
         {"unreadable", "\"" + locked + "\"", 1,
          "Peekster: the settings file " + locked + " cannot be read"},
         {"two arguments", "\"" + empty + "\" \"" + empty + "\"", 2,
-         "Peekster: give at most one argument, a settings file"},
+         "Peekster: give one settings file, or --check and one settings file"},
+        {"check without a file", "--check", 2, "Peekster: --check takes one settings file"},
+        {"check, no such file", "--check \"" + directory() + "missing.rc\"", 2,
+         "Peekster: there is no settings file " + directory() + "missing.rc"},
+        {"check, a level not a number", "--check \"" + halved + "\"", 1,
+         halved + ":2: the level \"half\" is not a number: Lumivane uses 255, its default"},
+        {"check, nothing to name", "--check \"" + empty + "\"", 0,
+         "No problems in " + empty + ": Lumivane reads every line as written"},
         {"longer than a path", std::string(300, 'x'), 1,
          "Peekster: the settings file's name is longer than a path can be (259 characters "
          "at most)"},

@@ -13,16 +13,21 @@ const char EXCLUDE_SHUNNED[] = "Lumivane.plugin.exclude0: shunned\n";
 
 }  // namespace
 
+// A level left blank or written as a word keeps 255: the windows stay in sight.
 TEST_F(LiveDesktop, StartUpMakesRunningAlwaysAppsTranslucentAndLeavesFocusAppsForTheFirstForegroundChange)
 {
     write_settings("Lumivane.plugin.global: ALWAYS\n"
                    "Lumivane.plugin.globallevel: 90\n" +
                    settings_entry(0, "steady", "always", 180) +
-                   settings_entry(1, "focal", "Focus", 120) + EXCLUDE_SHUNNED);
+                   settings_entry(1, "focal", "Focus", 120) + EXCLUDE_SHUNNED +
+                   settings_entry(2, "blank", "always", "") +
+                   settings_entry(3, "halved", "always", "half"));
     TargetApp &steady = start_app("STEADY", {{"visible", "main"}, {"hidden", "tucked"}});
     TargetApp &focal = start_app("FOCAL");
     TargetApp &shunned = start_app("SHUNNED");
     TargetApp &plain = start_app("PLAIN");
+    TargetApp &blank = start_app("BLANK");
+    TargetApp &halved = start_app("HALVED");
 
     ASSERT_NO_FATAL_FAILURE(start_host());
     // The ALWAYS pass over the visible windows has run before beginPlugin answers.
@@ -30,7 +35,9 @@ TEST_F(LiveDesktop, StartUpMakesRunningAlwaysAppsTranslucentAndLeavesFocusAppsFo
                            {steady.window("tucked"), opaque()},
                            {focal.window("main"), opaque()},
                            {shunned.window("main"), opaque()},
-                           {plain.window("main"), translucent(90)}}));
+                           {plain.window("main"), translucent(90)},
+                           {blank.window("main"), opaque()},
+                           {halved.window("main"), opaque()}}));
 
     ASSERT_TRUE(plain.raise("foreground", "main"));
     EXPECT_TRUE(looks_become({{focal.window("main"), translucent(120)},

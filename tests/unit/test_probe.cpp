@@ -3,9 +3,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <sstream>
 
 #include "../../probe/explain.h"
 #include "../../probe/pointer_report.h"
+#include "../../probe/settings_check.h"
 #include "desktop_fixture.h"
 
 using Probe = Desktop;
@@ -182,4 +185,108 @@ TEST_F(Probe, ExplainsWithThePluginsOwnMatching)
         if (file.path().filename() == "explain.cpp")
             EXPECT_NE(text.find("decide_path("), std::string::npos);
     }
+}
+
+static std::string source_file(const std::string &name)
+{
+    std::ifstream stream(LUMIVANE_SOURCE_DIR "/" + name);
+    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+}
+
+// The settings lines a document shows as examples, a key and a one-word value each.
+static std::string settings_lines_of(const std::string &name)
+{
+    std::istringstream text(source_file(name));
+    std::string lines, line;
+    while (std::getline(text, line)) {
+        if (std::regex_match(line, std::regex(" *Lumivane\\.plugin\\.[a-z0-9]+: [^ ]+")))
+            lines += line + "\n";
+    }
+    return lines;
+}
+
+// Peekster --check: a file in, the lines it names, what it says of each and the exit code
+// out; and the line that ends Peekster's explanation from the same file.
+TEST_F(Probe, CheckNamesEveryLineLumivaneReadsOtherwiseThanWritten)
+{
+    struct Case {
+        const char *name;
+        std::string text;
+        std::vector<std::pair<int, std::string>> named;   // a line, and part of what is said
+    } cases[] = {
+        {"the sample file", source_file("examples/Lumivane.rc"), {}},
+        {"the README's examples", settings_lines_of("README.md"), {}},
+        {"the readme's examples", settings_lines_of("docs/readme.txt"), {}},
+        {"a user's file",
+         "Lumivane.plugin.global: FOCUS\nLumivane.plugin.globallevel: 220\n"
+         "Lumivane.plugin.focuslevel: 255\nLumivane.plugin.appname0: notepad\n"
+         "Lumivane.plugin.rule0: always\nLumivane.plugin.level0: 180\n"
+         "Lumivane.plugin.exclude0: explorer\n", {}},
+        {"keys",
+         "Lumivane.plugin.apname0: x\nLumivane.plugin.appname50: x\nlumivnae.plugin.level0: 3\n"
+         "Other.key: 1\n*level*: 0\nLumivane.plugin.level0: 10\nLUMIVANE.PLUGIN.LEVEL0: 20\n",
+         {{1, "Lumivane reads no key Lumivane.plugin.apname0; the nearest key it reads is "
+              "Lumivane.plugin.appname0"},
+          {2, "entries are numbered 0 to 49"},
+          {3, "the nearest key it reads is Lumivane.plugin.level0"},
+          {5, "*level* is a wildcard key"},
+          {6, "written again on line 7, which the shell uses"}}},
+        {"levels",
+         "Lumivane.plugin.globallevel:\nLumivane.plugin.focuslevel: half\n"
+         "Lumivane.plugin.level0: 300\nLumivane.plugin.level1: 256\nLumivane.plugin.level2: 0\n"
+         "Lumivane.plugin.level3: 80%\nLumivane.plugin.level4: 150 # a note\n"
+         "Lumivane.plugin.level5: -0255\n",
+         {{1, "the level is blank: Lumivane uses 255"},
+          {2, "the level \"half\" is not a number: Lumivane uses 255"},
+          {3, "low 8 bits, 44"},
+          {4, "low 8 bits, 0, at which windows cannot be seen"},
+          {5, "at level 0 the windows it applies to cannot be seen"},
+          {6, "\"80%\" is read as 80"},
+          {7, "a '#' inside a value starts no comment"},
+          {8, "low 8 bits, 1"}}},
+        {"rules and fragments",
+         "Lumivane.plugin.global: alwaysalwaysalways\nLumivane.plugin.appname0: note\n"
+         "Lumivane.plugin.rule0: sometimes\nLumivane.plugin.appname1: notepad.exe.long\n"
+         "Lumivane.plugin.rule1: always\nLumivane.plugin.rule2: focus\n"
+         "Lumivane.plugin.appname3: explorer\nLumivane.plugin.rule3: ALWAYS\n"
+         "Lumivane.plugin.exclude0: plore\n",
+         {{1, "longer than 11 characters: Lumivane keeps \"ALWAYSALWAY\""},
+          {1, "the global rule \"ALWAYSALWAY\" is none of ALWAYS, FOCUS, MOVING"},
+          {3, "the rule \"SOMETIMES\" is none of ALWAYS, FOCUS, MOVING: entry 0 still claims"},
+          {4, "longer than 9 characters: Lumivane keeps \"NOTEPAD.E\""},
+          {4, "entry 1 can never decide: every path holding \"NOTEPAD.E\" holds entry 0's"},
+          {6, "entry 2 has a rule but no appname2"},
+          {7, "holds exclusion 0's \"PLORE\""}}},
+    };
+    std::string dir = std::filesystem::temp_directory_path() / "peekster check";
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/Lumivane.rc";
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.text.empty());
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.text;
+        testing::internal::CaptureStdout();
+        int exit_code = run_check(path.c_str());
+        std::istringstream output(testing::internal::GetCapturedStdout());
+        std::string line;
+        for (const auto &[number, said] : c.named) {
+            ASSERT_TRUE(std::getline(output, line));
+            EXPECT_EQ(line.rfind(path + ":" + std::to_string(number) + ": ", 0), 0u) << line;
+            EXPECT_NE(line.find(said), std::string::npos) << line;
+        }
+        size_t count = c.named.size();
+        ASSERT_TRUE(std::getline(output, line));
+        EXPECT_EQ(line, count == 0 ? "No problems in " + path + ": Lumivane reads every line as written"
+                                   : std::to_string(count) + " problems in " + path);
+        EXPECT_FALSE(std::getline(output, line)) << line;
+        EXPECT_EQ(exit_code, count == 0 ? 0 : 1);
+
+        testing::internal::CaptureStdout();
+        print_problem_count(path.c_str());
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  count == 0 ? "" : "Settings: " + std::to_string(count) + " problems in this "
+                                    "file; Peekster --check \"" + path + "\" lists them\n");
+    }
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(run_check(path.c_str()), 2);
 }

@@ -77,6 +77,8 @@ TEST_F(RcReader, ReadStringFollowsTheLineRules)
         {"url: http://host:80/x\n", "url", "http://host:80/x"},
         // blanks and tabs around key and value are dropped, inner ones kept
         {" \t my key \t:\t two  words \t\n", "my key", "two  words"},
+        // a tab inside the value becomes a blank
+        {"a:\tone\ttwo \t three\t\n", "a", "one two   three"},
         {"my key: 1\n", "my  key", std::nullopt},
         // ASCII case is ignored; other bytes must match exactly
         {"Lumivane.Plugin.Level0: 5\n", "lumivane.plugin.LEVEL0", "5"},
@@ -159,6 +161,8 @@ TEST_F(RcReader, ReadIntConvertsLikeAtoiAndDefaultsOnlyWhenAbsent)
         {"n: +5", 5},
         {"n:\t 12 \t", 12},
         {"n: 1 2", 1},
+        {"n: 150 # a note", 150},
+        {"n: 80%", 80},
         {"n: 0x1F", 0},
         {"n: - 3", 0},
         {"n: 007", 7},

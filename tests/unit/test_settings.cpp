@@ -47,6 +47,24 @@ TEST_F(Settings, TextsAreFoldedAndLevelsKeptAsWritten)
     EXPECT_STREQ(g_settings.app[49], "\xe4-\xfc.EXE");   // bytes from 0x80 up are left alone
 }
 
+// The shell's ReadInt gives 0 for a value that is no number, which would hide the windows.
+TEST_F(Settings, LevelsWrittenWrongKeepTheirDefaultAndNumbersReadAsAtoiDoes)
+{
+    const struct {
+        const char *value;
+        int level;
+    } cases[] = {
+        {"", 255}, {"half", 255}, {"- 3", 255}, {"#5", 255},
+        {"150 # a note", 150}, {"80%", 80}, {" +5", 5}, {"-1", -1}, {"0", 0},
+    };
+    for (const auto &c : cases) {
+        use_settings({{"globallevel", c.value}, {"focuslevel", c.value}, {"level7", c.value}});
+        EXPECT_EQ(g_settings.global_level, c.level) << c.value;
+        EXPECT_EQ(g_settings.focus_level, c.level) << c.value;
+        EXPECT_EQ(g_settings.level[7], c.level) << c.value;
+    }
+}
+
 TEST_F(Settings, GapsInTheNumberingAreEmptyEntries)
 {
     use_settings({{"appname10", "ten"}, {"rule10", "moving"}, {"level10", "10"},
