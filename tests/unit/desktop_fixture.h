@@ -35,6 +35,9 @@ protected:
         frame_host = 0;
     }
 
+    // The conformance checks run on whatever desktop a test leaves: a fresh system's.
+    void TearDown() override { fake::reset(); }
+
     // Writes a settings file (Lumivane.rc beside the plug-in) from short keys ("appname0" ->
     // "notepad"); use_settings also loads it.
     static void write_settings(const Keys &keys, const std::string &file = PLUGIN_DIR + "Lumivane.rc")
