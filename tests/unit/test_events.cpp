@@ -3,7 +3,7 @@
 
 #include "../../common/frame_host.h"
 #include "../../plugin/exports.h"
-#include "../../plugin/unanswered_windows.h"
+#include "../../plugin/shell_waits.h"
 #include "desktop_fixture.h"
 
 using Events = Desktop;
