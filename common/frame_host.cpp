@@ -5,6 +5,7 @@
 #include "text.h"
 
 static const char FRAME_CLASS[] = "ApplicationFrameWindow";
+static const char CONTENT_CLASS[] = "Windows.UI.Core.CoreWindow";
 
 bool is_frame_host(const char *folded_path)
 {
@@ -16,13 +17,19 @@ bool is_frame_host(const char *folded_path)
     return strcmp(name, host) == 0;
 }
 
-bool is_frame(HWND window)
+static bool has_class(HWND window, const char *class_name)
 {
-    // One character more than the class name: a longer name does not pass as it.
-    char name[sizeof FRAME_CLASS + 1];
+    // One character more than the longest class name asked for: a longer name does not
+    // pass as it.
+    char name[sizeof CONTENT_CLASS + 1];
     if (!GetClassNameA(window, name, sizeof name))
         return false;
-    return strcmp(name, FRAME_CLASS) == 0;
+    return strcmp(name, class_name) == 0;
+}
+
+bool is_frame(HWND window)
+{
+    return has_class(window, FRAME_CLASS);
 }
 
 DWORD content_process(HWND frame, DWORD frame_process)
@@ -47,4 +54,15 @@ HWND frame_of_content(HWND window)
     GetWindowThreadProcessId(window, &content);
     GetWindowThreadProcessId(frame, &host);
     return content != host ? frame : NULL;
+}
+
+HWND frame_or_self(HWND window)
+{
+    HWND frame = frame_of_content(window);
+    return frame ? frame : window;
+}
+
+bool is_own_top_level(HWND window)
+{
+    return GetAncestor(window, GA_ROOT) == window && !has_class(window, CONTENT_CLASS);
 }

@@ -26,3 +26,13 @@ DWORD content_process(HWND frame, DWORD frame_process);
 // The frame whose content window is, when window is a child of a frame owned by another
 // process than the frame's; NULL otherwise.
 HWND frame_of_content(HWND window);
+
+// The frame when window is a frame's content, else window itself: the content shown in
+// front counts as its frame.
+HWND frame_or_self(HWND window);
+
+// False for a child window, and for a frame's content taken out of its frame (a top-level
+// window of class "Windows.UI.Core.CoreWindow", while its application is minimized or
+// starting). Windows never shows such a window by itself: it is decided through its frame
+// only, and never made translucent itself.
+bool is_own_top_level(HWND window);

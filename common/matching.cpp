@@ -65,13 +65,14 @@ static Decision decide_process_now(DWORD process_id, void *)
     return decide_process(process_id);
 }
 
-// Only windows of the frame host's process are asked for their class.
+// Only windows of the frame host's process are asked for their class. An exclusion that
+// names the frame host leaves every frame alone, whatever its content.
 Decision decide_window_by(HWND window, DecideProcessFn decide, void *context)
 {
     DWORD process_id = 0;
     GetWindowThreadProcessId(window, &process_id);
     Decision own = decide(process_id, context);
-    if (!own.frame_host || !is_frame(window))
+    if (!own.frame_host || own.left_alone || !is_frame(window))
         return own;
     DWORD content = content_process(window, process_id);
     if (content) {

@@ -11,7 +11,6 @@
 #include "settings_file.h"
 #include "shell_messages.h"
 #include "shell_waits.h"
-#include "unanswered_windows.h"
 #include "version.h"
 
 static const char CLASS_NAME[] = "Lumivane";
@@ -83,10 +82,9 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
     }
 }
 
-// The timer goes with the window, so no window waits from here on.
+// The retry timer goes with the window.
 static void remove_plugin_window(void)
 {
-    stop_waiting();
     if (s_plugin_window) {
         DestroyWindow(s_plugin_window);
         s_plugin_window = NULL;
@@ -101,6 +99,7 @@ static void remove_plugin_window(void)
 // registered, or a class left behind, would point into unloaded code.
 static int fail_start(void)
 {
+    stop_waiting();
     remove_plugin_window();
     return 1;
 }
@@ -181,13 +180,11 @@ extern "C" void endPlugin(HINSTANCE module)
     stay_loaded(module);
     ++g_shell_calls;
     remove_plugin_window();
-    // Restores every window, even when the user had switched the effect off already. Windows
-    // whose programs answer only after a while get a last chance; those that still do not
-    // answer are left opaque, to be given back by a later run.
-    if (s_supported) {
-        turn_off();
-        last_restore_pass();
-    }
+    // Restores every window, even when the user had switched the effect off already. The
+    // windows known to wait for their programs are forgotten only afterwards.
+    if (s_supported)
+        turn_off_at_quit();
+    stop_waiting();
 }
 
 extern "C" LPCSTR pluginInfo(int field)

@@ -1,6 +1,6 @@
 #include "passes.h"
 
-#include "../common/matching.h"
+#include "../common/frame_host.h"
 #include "../common/settings.h"
 #include "shell_waits.h"
 #include "window_look.h"
@@ -26,9 +26,7 @@ static unsigned s_focus_passes;   // FOCUS passes begun
 // What a pass carries from window to window.
 struct Pass {
     void (*visit)(Pass *pass, HWND window);
-    const char *rule;   // whose windows get their level: "ALWAYS" or "FOCUS"
-    HWND foreground;
-    HWND moving;        // keeps the level its "MOVING" rule gave it
+    Moment moment;   // its rule: "ALWAYS" or "FOCUS"
     LayeredQueryFn query;
     // As when the pass began. Only a FOCUS pass is overtaken by another FOCUS pass: one
     // changes no window that the ALWAYS or the restore pass decides.
@@ -61,12 +59,28 @@ static Decision decide_in_pass(Pass *pass, HWND window)
     return decide_window_by(window, decide_process_in_pass, pass);
 }
 
-// A visible window under the pass's rule gets its level. Every other window that Lumivane
+int level_asked(HWND window, const Decision *decision, const Moment *moment)
+{
+    if (left_as_it_is(decision))
+        return LEAVE_AS_IT_IS;
+    const char *rule = decision->left_alone ? "" : effective_rule(decision->app_index);
+    bool focus = rule_is(rule, "FOCUS");
+    if (focus || rule_is(rule, "ALWAYS")) {
+        if (moment->pass_rule && !rule_is(rule, moment->pass_rule))
+            return LEAVE_AS_IT_IS;
+        if (focus && window == moment->foreground)
+            return level_byte(g_settings.focus_level);
+        return effective_level(decision->app_index);
+    }
+    if (rule_is(rule, "MOVING") && window == moment->moving)
+        return moment->pass_rule ? (int)LEAVE_AS_IT_IS : effective_level(decision->app_index);
+    return 255;
+}
+
+// A visible window gets the level its settings ask; every other window that Lumivane
 // changed before (in a run that ended without giving it back, or under settings that have
-// stopped asking a level of it since) gets back what it had, unless another rule holds it:
-// an "ALWAYS" window keeps its level, a "FOCUS" one waits for the next foreground change, the
-// window being moved keeps its "MOVING" level. A hidden window is looked up only when it
-// carries a record: reading one costs less than a lookup.
+// stopped asking a level of it since) gets back what it had. A hidden window is looked up
+// only when it carries a record: reading one costs less than a lookup.
 static void visit_ruled(Pass *pass, HWND window)
 {
     bool visible = IsWindowVisible(window) != FALSE;
@@ -75,33 +89,38 @@ static void visit_ruled(Pass *pass, HWND window)
     if (!visible && !(recorded = read_record(window, &record)))
         return;
     Decision decision = decide_in_pass(pass, window);
-    if (left_as_it_is(&decision))
+    int level = level_asked(window, &decision, &pass->moment);
+    if (level == LEAVE_AS_IT_IS || (level < 255 && !visible))
         return;
-    const char *rule = decision.left_alone ? "" : effective_rule(decision.app_index);
-    if (rule_is(rule, pass->rule)) {
-        if (!visible)
-            return;
-        BYTE level = effective_level(decision.app_index);
-        if (rule_is(rule, "FOCUS") && window == pass->foreground)
-            level = level_byte(g_settings.focus_level);
-        give_level(window, level, pass->query);
-        return;
-    }
-    if (rule_is(rule, "ALWAYS") || rule_is(rule, "FOCUS") ||
-        (rule_is(rule, "MOVING") && window == pass->moving))
-        return;
-    if (recorded || read_record(window, &record))
+    if (level < 255)
+        give_level(window, (BYTE)level, pass->query);
+    else if (recorded || read_record(window, &record))
+        give_back_recorded(window, pass->query, &record);
+}
+
+static void give_back_if_recorded(Pass *pass, HWND window)
+{
+    WindowRecord record;
+    if (read_record(window, &record))
         give_back_recorded(window, pass->query, &record);
 }
 
 // Everything Lumivane changed is given back, whatever the settings say now and whether or
 // not the window's path can be read. Only a window with a record has anything to be given
-// back, and none needs a lookup.
+// back, and none needs a lookup. A frame's content is a child window, which EnumWindows
+// does not hand out: a frame's first children are looked at too.
 static void visit_restore(Pass *pass, HWND window)
 {
-    WindowRecord record;
-    if (IsWindow(window) && read_record(window, &record))
-        give_back_recorded(window, pass->query, &record);
+    if (!IsWindow(window))
+        return;
+    give_back_if_recorded(pass, window);
+    if (!is_frame(window))
+        return;
+    HWND child = GetWindow(window, GW_CHILD);
+    for (int i = 0; child && i < FRAME_CHILDREN_LOOKED_AT; ++i) {
+        give_back_if_recorded(pass, child);
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
 }
 
 static bool overtaken(const Pass *pass)
@@ -133,9 +152,9 @@ static void run_pass(void (*visit)(Pass *, HWND), const char *rule, HWND foregro
     else
         ++s_sweeps;
     pass.visit = visit;
-    pass.rule = rule;
-    pass.foreground = foreground;
-    pass.moving = moving;
+    pass.moment.pass_rule = rule;
+    pass.moment.foreground = foreground;
+    pass.moment.moving = moving;
     pass.query = layered_query();
     pass.sweeps = s_sweeps;
     pass.focus_passes = s_focus_passes;
@@ -157,12 +176,4 @@ void focus_pass(HWND foreground, HWND moving)
 void restore_pass(void)
 {
     run_pass(visit_restore, "", NULL, NULL);
-}
-
-// Only windows that still carry a record are asked: those given back already are not.
-void last_restore_pass(void)
-{
-    begin_last_chance(LAST_CHANCE_MS);
-    restore_pass();
-    end_last_chance();
 }

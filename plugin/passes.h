@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "../common/matching.h"
+
 // Turning on: each visible window under an "ALWAYS" rule gets its level; every window that
 // carries a record and whose settings now ask nothing of it (no rule, an exclusion, a rule
 // word that is none or "MOVING", a path that can't be read) gets back what it had.
@@ -15,15 +17,22 @@ void always_pass(void);
 // being moved under a "MOVING" rule.
 void focus_pass(HWND foreground, HWND moving);
 
-// Turning off: every top-level window, visible or hidden, gets back what it had before
-// Lumivane changed it, whatever the settings say now.
+// Turning off: every top-level window, visible or hidden, and every frame's content gets
+// back what it had before Lumivane changed it, whatever the settings say now.
 void restore_pass(void);
 
-// How long, in all, the shell waits at quit for the programs that did not answer the
-// restore pass in time. A program that is only slow (a loaded machine, a program busy
-// for a moment) gets its windows back; one the system counts as hung costs no wait.
-enum { LAST_CHANCE_MS = 2000 };
+// What is known of the moment in which a window is decided.
+struct Moment {
+    const char *pass_rule;   // a pass's rule: only its windows get their level; NULL: all do
+    HWND foreground;         // the window brought forward last (a frame for its content)
+    HWND moving;             // the window being moved or sized now
+};
 
-// After the restore pass at quit: the windows it left opaque, because their programs did
-// not answer in time, are asked again, waiting up to LAST_CHANCE_MS in all.
-void last_restore_pass(void);
+enum { LEAVE_AS_IT_IS = -1 };
+
+// The level a window's settings ask of it at this moment, 255 to get back what it had, or
+// LEAVE_AS_IT_IS: a frame without content that can be named; in a pass, a window that
+// another rule holds (an "ALWAYS" window keeps its level, a "FOCUS" one waits for the next
+// foreground change, the window being moved keeps its "MOVING" level). Every pass, event
+// and retry asks this one place.
+int level_asked(HWND window, const Decision *decision, const Moment *moment);

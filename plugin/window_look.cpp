@@ -1,65 +1,66 @@
 #include "window_look.h"
 
+#include "../common/frame_host.h"
 #include "shell_waits.h"
-#include "unanswered_windows.h"
 
-enum Answer {
-    ANSWERED,
-    SILENT,              // not in time, or the window waits already
-    ANSWERED_TOO_LATE,   // but work run inside the check made it stale
-};
+// The record's property name. A global atom, so that every process, and every later run of
+// the shell, names the same property. It is never deleted: windows may still carry records
+// after the plug-in has gone (a window that was hung when the shell quit), and an atom
+// whose last reference went could be handed to another name.
+static const char RECORD_NAME[] = "Lumivane.Record";
+static ATOM s_record_atom;
 
-static bool s_last_chance;
-static DWORD s_last_chance_end;   // GetTickCount's value when it is over
+// The property's value is a number, not a pointer: a mark in the high bits tells a record
+// from anything else, then the two flags and the alpha. It fits the 32 bits that a handle
+// has in a 32-bit process. The value is no memory of ours, so a record that is never
+// removed leaks nothing: the system drops the property list with the window.
+static const UINT_PTR RECORD_MARK = 0x4C560000;
+static const UINT_PTR MARK_MASK = 0xFFFF0000;
+static const UINT_PTR LAYERED_BIT = 0x0100;
+static const UINT_PTR ALPHA_FLAG_BIT = 0x0200;
 
-void begin_last_chance(DWORD milliseconds)
+// Added at the first need rather than at start-up; when the table is full the next need
+// tries again.
+static ATOM record_atom(void)
 {
-    s_last_chance = true;
-    s_last_chance_end = GetTickCount() + milliseconds;
+    if (!s_record_atom)
+        s_record_atom = GlobalAddAtomA(RECORD_NAME);
+    return s_record_atom;
 }
 
-void end_last_chance(void)
+// False when the record could not be written: the window must then be left alone.
+static bool write_record(HWND window, const WindowRecord *record)
 {
-    s_last_chance = false;
+    ATOM atom = record_atom();
+    if (!atom)
+        return false;
+    UINT_PTR value = RECORD_MARK | record->alpha;
+    if (record->layered)
+        value |= LAYERED_BIT;
+    if (record->alpha_flag)
+        value |= ALPHA_FLAG_BIT;
+    return SetPropA(window, MAKEINTATOM(atom), (HANDLE)value) != FALSE;
 }
 
-// How long an answer check may wait now; 0 when the last chance is used up.
-static UINT answer_timeout(void)
+bool read_record(HWND window, WindowRecord *record)
 {
-    if (!s_last_chance)
-        return ANSWER_TIMEOUT_MS;
-    LONG left = (LONG)(s_last_chance_end - GetTickCount());
-    return left > 0 ? (UINT)left : 0;
+    ATOM atom = record_atom();
+    if (!atom)
+        return false;
+    UINT_PTR value = (UINT_PTR)GetPropA(window, MAKEINTATOM(atom));
+    if ((value & MARK_MASK) != RECORD_MARK)
+        return false;
+    record->layered = (value & LAYERED_BIT) != 0;
+    record->alpha = (BYTE)(value & 0xFF);
+    record->alpha_flag = (value & ALPHA_FLAG_BIT) != 0;
+    return true;
 }
 
-// Changing the extended style of another thread's window waits until that thread has
-// handled the style-change messages. A hung application would freeze the shell's only
-// thread, so such a window must prove it answers first. One that does not waits for its
-// thread to answer, and is not asked again meanwhile.
-static Answer window_answers(HWND window)
+static void remove_record(HWND window)
 {
-    if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
-        return ANSWERED;
-    UINT timeout = answer_timeout();
-    if (is_waiting(window) || timeout == 0)
-        return SILENT;
-    Wait wait;
-    begin_wait(&wait, window);
-    bool answered = answers_within(window, timeout);
-    if (end_wait(&wait))
-        return answered ? ANSWERED_TOO_LATE : SILENT;
-    if (!answered)
-        wait_for_answer(window);
-    return answered ? ANSWERED : SILENT;
-}
-
-// False when work run inside the change made it stale.
-static bool change_style(HWND window, LONG ex_style)
-{
-    Wait wait;
-    begin_wait(&wait, window);
-    SetWindowLongA(window, GWL_EXSTYLE, ex_style);
-    return !end_wait(&wait);
+    ATOM atom = record_atom();
+    if (atom)
+        RemovePropA(window, MAKEINTATOM(atom));
 }
 
 // A window read_look fails on is left alone, unless it was not layered before Lumivane made
@@ -75,6 +76,7 @@ static bool cut_short(const WindowRecord *record, Look *look)
 }
 
 // Sets the attributes unless the window has them already: each call recomposes the window.
+// It does not wait on the window's thread.
 static void set_attributes(HWND window, const Look *look, BYTE alpha, DWORD alpha_flag)
 {
     DWORD flags = (look->has_key ? LWA_COLORKEY : 0) | alpha_flag;
@@ -98,13 +100,12 @@ static void give_back(HWND window, const Look *look, const WindowRecord *record)
         Answer answer = window_answers(window);
         // Shut down inside the check, nothing would give an answering window back later.
         if (answer == SILENT || (answer == ANSWERED_TOO_LATE && is_waiting(window))) {
-            // Given back once it answers; meanwhile at least opaque, as setting attributes
-            // does not wait on the window's thread.
+            // Given back once it answers, or by a later run; meanwhile at least opaque.
             set_attributes(window, look, 255, LWA_ALPHA);
             return;
         }
         // Plain again as it was: the record goes even when the change went stale.
-        change_style(window, look->ex_style & ~WS_EX_LAYERED);
+        change_layered_style(window, false);
     }
     remove_record(window);
 }
@@ -118,27 +119,22 @@ void give_back_recorded(HWND window, LayeredQueryFn query, const WindowRecord *r
         give_back(window, &look, record);
 }
 
-void give_level(HWND window, BYTE level, LayeredQueryFn query)
+// False when the window may not be made translucent, and is to get back what it had.
+static bool fade(HWND window, BYTE level, LayeredQueryFn query)
 {
     WindowRecord record;
-    if (waited_on(window))
-        return;
-    if (level == 255) {
-        // Without a record Lumivane never changed the window, or has given it back already.
-        if (read_record(window, &record))
-            give_back_recorded(window, query, &record);
-        return;
-    }
-
     Look look;
     if (!read_look(window, query, &look) &&
         !(read_record(window, &record) && cut_short(&record, &look)))
-        return;
+        return true;
     DWORD wanted_flags = (look.has_key ? LWA_COLORKEY : 0) | LWA_ALPHA;
     if (look.layered && query && look.alpha == level && look.flags == wanted_flags)
-        return;
+        return true;
+    // Asked only before a change: a pass over windows already at their level costs no more.
+    if (!is_own_top_level(window))
+        return false;
     if (!look.layered && window_answers(window) != ANSWERED)
-        return;
+        return true;
     if (!read_record(window, &record)) {
         // Without the query (Windows 2000) a window's own attributes can't be read: it is
         // recorded, and so given back, as an ordinary window.
@@ -146,13 +142,23 @@ void give_level(HWND window, BYTE level, LayeredQueryFn query)
         record.alpha = look.alpha;
         record.alpha_flag = (look.flags & LWA_ALPHA) != 0;
         if (!write_record(window, &record))
-            return;
+            return true;
     }
-    if (!look.layered && !change_style(window, look.ex_style | WS_EX_LAYERED)) {
+    if (!look.layered && !change_layered_style(window, true))
         // Not waiting: the plug-in ended inside the change, and the window goes back at once.
-        if (!is_waiting(window))
-            give_level(window, 255, query);
-        return;
-    }
+        return is_waiting(window);
     SetLayeredWindowAttributes(window, look.has_key ? look.key : 0, level, wanted_flags);
+    return true;
+}
+
+void give_level(HWND window, BYTE level, LayeredQueryFn query)
+{
+    if (waited_on(window))
+        return;
+    if (level < 255 && fade(window, level, query))
+        return;
+    WindowRecord record;
+    // Without a record Lumivane never changed the window, or has given it back already.
+    if (read_record(window, &record))
+        give_back_recorded(window, query, &record);
 }

@@ -30,6 +30,8 @@
 //                             class Windows.UI.Core.CoreWindow inside window FRAME (a handle
 //                             in hex) of another process, as the application attaches its
 //                             window to its frame
+//   detach TITLE              takes content window TITLE out of its frame, as Windows does
+//                             while the application is minimized: a visible top-level window
 //   caret TITLE               a caret in window TITLE (a control's title names the control)
 //   foreground TITLE | movestart TITLE | moveend TITLE   (a card also comes to the front)
 //   move TITLE X Y            moves the window there the way a drag does, in small steps
@@ -236,6 +238,15 @@ bool open_content(const std::string &frame_handle, const std::string &title)
                                                 GetModuleHandleA(NULL), NULL));
 }
 
+bool detach_content(const std::string &title)
+{
+    HWND window = window_titled(title);
+    if (!window)
+        return false;
+    SetWindowLongA(window, GWL_STYLE, (GetWindowLongA(window, GWL_STYLE) & ~WS_CHILD) | WS_POPUP);
+    return SetParent(window, NULL) != NULL;
+}
+
 // Windows raises the creation event of a caret for the window that holds it, with the
 // caret's object id; Wine raises none, so the app raises it as Windows would.
 bool make_caret(const std::string &title)
@@ -414,6 +425,8 @@ bool run_command(const std::string &line)
         done = pair && open_inside(command, first, second);
     else if (command == "content")
         done = pair && open_content(first, second);
+    else if (command == "detach")
+        done = detach_content(rest);
     else if (command == "caret")
         done = make_caret(rest);
     else if (command == "openbusy") {

@@ -178,4 +178,9 @@ TEST_F(LiveDesktop, ProgramsAreNamedByTheirFileNameAtLongPathsAndInsideFrames)
     ASSERT_TRUE(late_content);
     EXPECT_TRUE(looks_become({{late, translucent(150)}}, 1000 * time_scale()));
     EXPECT_TRUE(looks_are({{late_content, opaque()}, {host.window("empty"), opaque()}}));
+
+    // Taken out of its frame, the content is a top-level window that the ALWAYS pass meets.
+    ASSERT_TRUE(calculator.command("detach content"));
+    ASSERT_TRUE(toggle() && toggle());
+    EXPECT_TRUE(looks_are({{content, opaque()}, {late, translucent(150)}}));
 }

@@ -96,6 +96,11 @@ void set_answer_time(HWND window, DWORD milliseconds)
     find_window(window)->answer_ms = milliseconds;
 }
 
+void set_busy_for(HWND window, DWORD milliseconds)
+{
+    find_window(window)->busy_until = GetTickCount() + milliseconds;
+}
+
 void set_own_layered(HWND handle, COLORREF key, BYTE alpha, DWORD flags)
 {
     Window *window = find_window(handle);

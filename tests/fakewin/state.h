@@ -25,6 +25,7 @@ struct Window : WindowOptions {
     DWORD thread = 0;
     HWND parent = nullptr;    // child windows only
     DWORD answer_ms = 0;      // how long its thread takes to answer a message
+    DWORD busy_until = 0;     // GetTickCount's value until which it answers nothing
     long sibling_order = 0;   // among its parent's children: lower is higher up
     bool attributes_set = false;
     COLORREF key = 0;

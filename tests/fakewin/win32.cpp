@@ -343,11 +343,13 @@ LRESULT SendMessageTimeoutA(HWND handle, UINT message, WPARAM wparam, LPARAM lpa
     Window *window = find_window(handle);
     if (!window)
         return 0;
-    if (window->hung || window->answer_ms > timeout_ms) {
+    DWORD now = GetTickCount();
+    DWORD answer_ms = std::max(window->answer_ms, window->busy_until > now ? window->busy_until - now : 0);
+    if (window->hung || answer_ms > timeout_ms) {
         state().waited_ms += timeout_ms;
         return 0;
     }
-    state().waited_ms += window->answer_ms;
+    state().waited_ms += answer_ms;
     waiting_on(handle, true);
     LRESULT answer = SendMessageA(handle, message, wparam, lparam);
     if (result)

@@ -3,7 +3,7 @@
 
 #include "../../common/frame_host.h"
 #include "../../plugin/exports.h"
-#include "../../plugin/unanswered_windows.h"
+#include "../../plugin/shell_waits.h"
 #include "desktop_fixture.h"
 
 using Events = Desktop;
@@ -230,42 +230,52 @@ TEST_F(Events, CreationEventsChangeTopLevelWindowsOnlyAndOtherObjectsCostNoLooku
 }
 
 // A frame of ApplicationFrameHost.exe is named by the program of its content, however the
-// content comes; the content window itself, a child, is never made layered. A frame without
+// content comes; the content window itself is never made layered, neither as a child nor
+// taken out of its frame, and a window made inside it costs no lookup. A frame without
 // content that can be named is left as it is by every pass and event.
 TEST_F(Events, FramesAreDecidedByTheProgramOfTheirContent)
 {
-    enum Content { AT_START, MADE_INSIDE_LATER, MOVED_IN_LATER, NONE, ENDED, TAKEN_OUT };
+    enum Content { AT_START, MADE_INSIDE_LATER, MOVED_IN_LATER, NONE, ENDED, TAKEN_OUT,
+                   MINIMIZED_SILENT, IN_FRONT };
     struct Case {
         const char *name;
         const char *rule;   // of the content's program
         Content content;
         BYTE level;         // of the frame in the end; 255: never changed
+        bool host_excluded = false;
     } cases[] = {
         {"ALWAYS, content there at start", "always", AT_START, 120},
         {"ALWAYS, content made inside later (creation event)", "always", MADE_INSIDE_LATER, 120},
         {"ALWAYS, content moved in later (parent change)", "always", MOVED_IN_LATER, 120},
         {"FOCUS, another window in front", "focus", AT_START, 120},
+        {"FOCUS, the content in front", "focus", IN_FRONT, 200},
         {"MOVING, the frame moved", "moving", AT_START, 120},
         {"no content", "always", NONE, 255},
         {"content of an ended process", "always", ENDED, 255},
-        {"content taken out (minimized): kept as it is", "always", TAKEN_OUT, 120},
+        {"content taken out (minimized) and back: kept as it is", "always", TAKEN_OUT, 120},
+        {"FOCUS, minimized with its content silent, restored", "focus", MINIMIZED_SILENT, 120},
+        {"the frame host excluded", "always", AT_START, 255, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
         // The frame host's own entry would give 30.
-        use_settings({{"appname0", "calc"}, {"rule0", c.rule}, {"level0", "120"},
-                      {"appname1", "framehost"}, {"rule1", "always"}, {"level1", "30"}});
+        Keys keys = {{"appname0", "calc"}, {"rule0", c.rule}, {"level0", "120"},
+                     {"appname1", "framehost"}, {"rule1", "always"}, {"level1", "30"},
+                     {"focuslevel", "200"}};
+        if (c.host_excluded)
+            keys["exclude0"] = "framehost";
+        use_settings(keys);
         HWND other = app_window("C:\\Apps\\other.exe");
         HWND frame = frame_window();
         const std::string calc = "C:\\Program Files\\WindowsApps\\Microsoft.WindowsCalculator_"
                                  "11.2307.4.0_x64__8wekyb3d8bbwe\\CalculatorApp.exe";
         HWND content = nullptr;
-        if (c.content == AT_START || c.content == TAKEN_OUT)
+        if (c.content == AT_START || c.content >= TAKEN_OUT)
             content = add_content(frame, calc);
         if (c.content == ENDED)
             content = add_content(frame, calc, {.can_open = false});
-        turn_on();
+        ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
         if (c.content == MADE_INSIDE_LATER) {
             content = add_content(frame, calc);
             fake::raise_event(EVENT_OBJECT_CREATE, content);
@@ -276,21 +286,42 @@ TEST_F(Events, FramesAreDecidedByTheProgramOfTheirContent)
             fake::set_parent(content, frame);
             fake::raise_event(EVENT_OBJECT_PARENTCHANGE, content);
         }
-        if (c.content == TAKEN_OUT) {
+        if (c.content == TAKEN_OUT || c.content == MINIMIZED_SILENT) {
             fake::set_parent(content, nullptr);
             fake::raise_event(EVENT_OBJECT_PARENTCHANGE, content);
+            fake::set_hung(content, c.content == MINIMIZED_SILENT);
             always_pass();
-            fake::raise_event(EVENT_SYSTEM_FOREGROUND, frame);
+            fake::raise_event(EVENT_SYSTEM_FOREGROUND, c.content == TAKEN_OUT ? frame : other);
+            EXPECT_TRUE(is_plain(content));
+            fake::set_parent(content, frame);
+            fake::raise_event(EVENT_OBJECT_PARENTCHANGE, content);
+            fake::set_hung(content, false);
+            fake::pass_time(RETRY_INTERVAL_MS);
         }
-        fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
-        fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, frame);
+        if (c.content == IN_FRONT) {
+            fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
+            fake::raise_event(EVENT_SYSTEM_FOREGROUND, content);
+        } else {
+            fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
+            fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, frame);
+        }
         if (c.level == 255)
             EXPECT_EQ(writes(frame), 0);
         else
             EXPECT_TRUE(has_alpha(frame, c.level));
-        if (content && GetAncestor(content, GA_ROOT) != content)
+        if (content && GetAncestor(content, GA_ROOT) != content) {
             EXPECT_TRUE(is_plain(content));
-        turn_off();
+            DWORD app = 0;
+            GetWindowThreadProcessId(content, &app);
+            // The frame is decided once for its content, not for every window made inside.
+            auto lookups_after_a_window_made_inside = [&] {
+                fake::raise_event(EVENT_OBJECT_CREATE, fake::add_child_window(content, {}, app));
+                return fake::lookups_of(app) + fake::lookups_of(frame_host);
+            };
+            int lookups = lookups_after_a_window_made_inside();
+            EXPECT_EQ(lookups_after_a_window_made_inside(), lookups);
+        }
+        endPlugin(fake::plugin_module());
         EXPECT_TRUE(is_plain(frame));
     }
 }

@@ -193,7 +193,10 @@ TEST_F(GivenBack, EveryRecordedWindowComesBackWhenTheSettingsNoLongerAskForIt)
         Then then;
         BYTE level;       // the fader's windows afterwards; 255: as they had it
         const char *rule_before = "always";
+        bool framed = false;   // its plain window moved into a frame, unseen: a content now
     } cases[] = {
+        {"a content now, switched off", before, false, SWITCH_OFF, 255, "always", true},
+        {"a content now, quit", before, false, QUIT, 255, "always", true},
         {"exclusion added, switched off", excluded, false, SWITCH_OFF, 255},
         {"exclusion added, quit", excluded, false, QUIT, 255},
         {"path lost, switched off", before, true, SWITCH_OFF, 255},
@@ -226,6 +229,8 @@ TEST_F(GivenBack, EveryRecordedWindowComesBackWhenTheSettingsNoLongerAskForIt)
         ASSERT_TRUE(looks(app, 120));
         ASSERT_TRUE(focus ? is_plain(hidden) : has_alpha(hidden, 120));
 
+        if (c.framed)
+            fake::set_parent(app.plain, frame_window());
         write_settings(c.later);
         if (c.path_lost)
             fake::set_image_name_query_available(false);

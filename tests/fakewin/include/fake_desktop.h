@@ -76,6 +76,8 @@ void destroy_window(HWND window);
 void set_hung(HWND window, bool hung);
 // How long the window's thread takes to answer a message: a slow program (0: at once).
 void set_answer_time(HWND window, DWORD milliseconds);
+// A program busy for a while: its thread answers nothing for that long from now, then at once.
+void set_busy_for(HWND window, DWORD milliseconds);
 // Sets layered attributes as the owning application itself would.
 void set_own_layered(HWND window, COLORREF key, BYTE alpha, DWORD flags);
 WindowState window(HWND window);
