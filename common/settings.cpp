@@ -40,6 +40,7 @@ void read_settings(const char *path)
     read_text("Lumivane.plugin.global:", g_settings.global_rule, GLOBAL_RULE_SIZE);
     g_settings.global_level = ReadInt(file, "Lumivane.plugin.globallevel:", 255);
     g_settings.focus_level = ReadInt(file, "Lumivane.plugin.focuslevel:", 255);
+    g_settings.min_level = ReadInt(file, "Lumivane.plugin.minlevel:", DEFAULT_MIN_LEVEL);
 
     char key[40];   // the longest, "Lumivane.plugin.appname49:", and room to spare
     for (int i = 0; i < MAX_APPS; ++i) {

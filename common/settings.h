@@ -8,6 +8,7 @@ enum {
     SLOT_SIZE = 10,          // fragment and rule slots: 9 characters and the terminator
     GLOBAL_RULE_SIZE = 12,   // the global rule: 11 characters and the terminator
     SETTINGS_PATH_SIZE = MAX_PATH,
+    DEFAULT_MIN_LEVEL = 32,   // a window at the floor can still be seen and found
 };
 
 struct SettingsTable {
@@ -15,6 +16,7 @@ struct SettingsTable {
     char global_rule[GLOBAL_RULE_SIZE];
     int global_level;
     int focus_level;
+    int min_level;   // the floor of @LumivaneLevel; the settings' own levels go lower
     int level[MAX_APPS];
     char app[MAX_APPS][SLOT_SIZE];
     char rule[MAX_APPS][SLOT_SIZE];

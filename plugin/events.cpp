@@ -4,6 +4,7 @@
 
 #include "../common/frame_host.h"
 #include "../common/matching.h"
+#include "held_levels.h"
 #include "passes.h"
 #include "../common/settings.h"
 #include "window_look.h"
@@ -35,13 +36,15 @@ static bool is_top_level_window(HWND window, LONG object_id, LONG child_id)
            (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0;
 }
 
-// True when window's rule is the given word and Lumivane may touch the window; app_index
+// True when window's rule is the given word, and no level it holds replaces the rule and Lumivane may touch the window; app_index
 // receives the entry that claims it.
 static bool under_rule(HWND window, const char *word, int *app_index)
 {
     Decision decision = decide_window(window);
     *app_index = decision.app_index;
-    return !decision.left_alone && rule_is(effective_rule(decision.app_index), word);
+    BYTE held;
+    return !decision.left_alone && !held_level(window, &held) &&
+           rule_is(effective_rule(decision.app_index), word);
 }
 
 static void give_window(HWND window, BYTE level)
@@ -144,12 +147,16 @@ void turn_off(void)
     remove_hook(&s_foreground_hook);
     remove_hook(&s_movesize_hook);
     remove_hook(&s_parent_hook);
+    forget_held_levels();
     restore_pass();
 }
 
-// The level a window's rule asks for now, 255 for none.
+// The level a window holds, or the one its rule asks for now; 255 for none.
 static BYTE level_now(HWND window, int app_index)
 {
+    BYTE held;
+    if (held_level(window, &held))
+        return held;
     const char *rule = effective_rule(app_index);
     if (rule_is(rule, "ALWAYS") || (rule_is(rule, "MOVING") && window == s_moving))
         return effective_level(app_index);

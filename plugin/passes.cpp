@@ -2,6 +2,7 @@
 
 #include "../common/matching.h"
 #include "../common/settings.h"
+#include "held_levels.h"
 #include "shell_waits.h"
 #include "window_look.h"
 
@@ -66,9 +67,12 @@ static Decision decide_in_pass(Pass *pass, HWND window)
 // stopped asking a level of it since) gets back what it had, unless another rule holds it:
 // an "ALWAYS" window keeps its level, a "FOCUS" one waits for the next foreground change, the
 // window being moved keeps its "MOVING" level. A hidden window is looked up only when it
-// carries a record: reading one costs less than a lookup.
+// carries a record: reading one costs less than a lookup. A level set with @LumivaneLevel
+// replaces the rule.
 static void visit_ruled(Pass *pass, HWND window)
 {
+    if (!pass->focus)
+        forget_earlier_held_level(window);
     bool visible = IsWindowVisible(window) != FALSE;
     WindowRecord record;
     bool recorded = false;
@@ -77,6 +81,11 @@ static void visit_ruled(Pass *pass, HWND window)
     Decision decision = decide_in_pass(pass, window);
     if (left_as_it_is(&decision))
         return;
+    BYTE held;
+    if (!decision.left_alone && held_level(window, &held)) {
+        give_level(window, held, pass->query);
+        return;
+    }
     const char *rule = decision.left_alone ? "" : effective_rule(decision.app_index);
     if (rule_is(rule, pass->rule)) {
         if (!visible)
