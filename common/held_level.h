@@ -4,6 +4,9 @@
 #pragma once
 #include <windows.h>
 
+// The shell's command that sets a level: the word, one blank, then -N, +N or N.
+#define LEVEL_COMMAND "@LumivaneLevel"
+
 // False when the property could not be set.
 bool write_held_level(HWND window, BYTE level);
 

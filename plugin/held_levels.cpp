@@ -8,9 +8,6 @@
 #include "window_look.h"
 #include "window_record.h"
 
-// The shell matches its own commands ignoring case; this one is matched the same way.
-static const char LEVEL_COMMAND[] = "@LumivaneLevel";
-
 // The windows holding a level now. Each also carries its level in a property (held_level.h),
 // which Peekster reads and which goes with the window when it closes.
 enum { HELD_SLOTS = 32 };
@@ -84,10 +81,12 @@ void forget_earlier_held_level(HWND window)
 // The argument after the command word and its one blank; NULL for another command.
 static const char *level_argument(const char *command)
 {
-    size_t length = sizeof LEVEL_COMMAND - 1;
+    static const char WORD[] = LEVEL_COMMAND;
+    size_t length = sizeof WORD - 1;
+    // The shell matches its own commands ignoring case; this one is matched the same way.
     for (size_t i = 0; i < length; ++i) {
         // A shorter command ends here too: its terminator matches no letter.
-        if (fold_char(command[i]) != fold_char(LEVEL_COMMAND[i]))
+        if (fold_char(command[i]) != fold_char(WORD[i]))
             return NULL;
     }
     return command[length] == ' ' ? command + length + 1 : NULL;

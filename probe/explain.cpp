@@ -7,6 +7,7 @@
 
 #include "../common/exe_path.h"
 #include "../common/frame_host.h"
+#include "../common/held_level.h"
 #include "../common/matching.h"
 #include "../common/settings.h"
 #include "../common/text.h"
@@ -61,13 +62,20 @@ static void print_deciding_lines(const char *path, const Explanation *why)
     }
 }
 
-// What the decision means over time; false when Lumivane never changes the window.
-static bool print_outcome(const Decision *decision)
+// What the decision means over time, or the level the window holds in place of its rule;
+// false when Lumivane never changes the window.
+static bool print_outcome(const Decision *decision, HWND window)
 {
     printf("Lumivane: ");
     if (decision->left_alone) {
         printf("never touches this window\n");
         return false;
+    }
+    BYTE held;
+    if (read_held_level(window, &held)) {
+        printf("level %d, set with " LEVEL_COMMAND "; it stays until the window closes or "
+               "Lumivane is switched off\n", held);
+        return true;
     }
     const char *rule = effective_rule(decision->app_index);
     int level = effective_level(decision->app_index);
@@ -138,7 +146,7 @@ void print_explanation(HWND under_pointer)
     fold(path);
     Explanation why = explain_path(path);
     print_deciding_lines(path, &why);
-    if (print_outcome(&why.decision)) {
+    if (print_outcome(&why.decision, window)) {
         Look look;
         if (!read_look(window, layered_query(), &look))
             printf("Cannot act: the window draws its own per-pixel translucency\n");

@@ -295,6 +295,46 @@ TEST_F(Events, FramesAreDecidedByTheProgramOfTheirContent)
     }
 }
 
+// A level set with @LumivaneLevel replaces the window's rule through foreground changes,
+// moves and reconfigures, and goes at switch-off: after switch-on the rule holds again.
+TEST_F(Events, ALevelSetOnTheFlyIsHeldInPlaceOfTheRuleUntilSwitchOff)
+{
+    struct Case {
+        const char *rule;
+        int after_switch_on;   // 255: plain
+    } cases[] = {{"always", 60}, {"focus", 60}, {"moving", 255}, {"", 255}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.rule);
+        SetUp();
+        Keys keys = entry0("held", c.rule, "120");
+        keys["focuslevel"] = "200";
+        write_settings(keys);
+        HWND held = app_window("C:\\Apps\\held.exe");
+        HWND other = app_window("C:\\Apps\\other.exe");
+        ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, held);
+        fake::broadcast("@LumivaneLevel 90");
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
+        fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, held);
+        fake::raise_event(EVENT_SYSTEM_MOVESIZEEND, held);
+        write_settings(entry0("held", c.rule, "60"));
+        fake::reconfigure();
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, held);
+        EXPECT_TRUE(has_alpha(held, 90));
+
+        fake::broadcast("@LumivaneTog");
+        EXPECT_TRUE(is_plain(held));
+        EXPECT_EQ(fake::window(held).properties, 0);
+        fake::broadcast("@LumivaneTog");
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
+        if (c.after_switch_on == 255)
+            EXPECT_TRUE(is_plain(held));
+        else
+            EXPECT_TRUE(has_alpha(held, (BYTE)c.after_switch_on));
+        endPlugin(fake::plugin_module());
+    }
+}
+
 // A frame's content is looked for among its first children only, and the first child of
 // another process ends the search.
 TEST_F(Events, AFrameWithHundredsOfChildrenIsLookedUpInBoundedTime)
