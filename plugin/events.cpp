@@ -36,8 +36,8 @@ static bool is_top_level_window(HWND window, LONG object_id, LONG child_id)
            (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0;
 }
 
-// True when window's rule is the given word, and no level it holds replaces the rule and Lumivane may touch the window; app_index
-// receives the entry that claims it.
+// True when window's rule is the given word, no level it holds replaces the rule, and
+// Lumivane may touch the window; app_index receives the entry that claims it.
 static bool under_rule(HWND window, const char *word, int *app_index)
 {
     Decision decision = decide_window(window);

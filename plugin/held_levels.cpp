@@ -81,12 +81,12 @@ void forget_earlier_held_level(HWND window)
 // The argument after the command word and its one blank; NULL for another command.
 static const char *level_argument(const char *command)
 {
-    static const char WORD[] = LEVEL_COMMAND;
-    size_t length = sizeof WORD - 1;
+    static const char word[] = LEVEL_COMMAND;
+    size_t length = sizeof word - 1;
     // The shell matches its own commands ignoring case; this one is matched the same way.
     for (size_t i = 0; i < length; ++i) {
         // A shorter command ends here too: its terminator matches no letter.
-        if (fold_char(command[i]) != fold_char(WORD[i]))
+        if (fold_char(command[i]) != fold_char(word[i]))
             return NULL;
     }
     return command[length] == ' ' ? command + length + 1 : NULL;
