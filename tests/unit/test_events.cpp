@@ -299,16 +299,13 @@ TEST_F(Events, FramesAreDecidedByTheProgramOfTheirContent)
 // moves and reconfigures, and goes at switch-off: after switch-on the rule holds again.
 TEST_F(Events, ALevelSetOnTheFlyIsHeldInPlaceOfTheRuleUntilSwitchOff)
 {
-    struct Case {
-        const char *rule;
-        int after_switch_on;   // 255: plain
-    } cases[] = {{"always", 60}, {"focus", 60}, {"moving", 255}, {"", 255}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.rule);
+    // The rule, and the window's level after switch-on and a foreground change (255: plain).
+    const std::pair<const char *, BYTE> cases[] = {
+        {"always", 60}, {"focus", 60}, {"moving", 255}, {"", 255}};
+    for (auto [rule, after_switch_on] : cases) {
+        SCOPED_TRACE(rule);
         SetUp();
-        Keys keys = entry0("held", c.rule, "120");
-        keys["focuslevel"] = "200";
-        write_settings(keys);
+        write_settings(entry0("held", rule, "120"));
         HWND held = app_window("C:\\Apps\\held.exe");
         HWND other = app_window("C:\\Apps\\other.exe");
         ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
@@ -317,7 +314,8 @@ TEST_F(Events, ALevelSetOnTheFlyIsHeldInPlaceOfTheRuleUntilSwitchOff)
         fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
         fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, held);
         fake::raise_event(EVENT_SYSTEM_MOVESIZEEND, held);
-        write_settings(entry0("held", c.rule, "60"));
+        EXPECT_TRUE(has_alpha(held, 90));
+        write_settings(entry0("held", rule, "60"));
         fake::reconfigure();
         fake::raise_event(EVENT_SYSTEM_FOREGROUND, held);
         EXPECT_TRUE(has_alpha(held, 90));
@@ -327,10 +325,7 @@ TEST_F(Events, ALevelSetOnTheFlyIsHeldInPlaceOfTheRuleUntilSwitchOff)
         EXPECT_EQ(fake::window(held).properties, 0);
         fake::broadcast("@LumivaneTog");
         fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
-        if (c.after_switch_on == 255)
-            EXPECT_TRUE(is_plain(held));
-        else
-            EXPECT_TRUE(has_alpha(held, (BYTE)c.after_switch_on));
+        EXPECT_TRUE(after_switch_on == 255 ? is_plain(held) : has_alpha(held, after_switch_on));
         endPlugin(fake::plugin_module());
     }
 }
