@@ -9,7 +9,9 @@
 #include "window_record.h"
 
 // The windows holding a level now. Each also carries its level in a property (held_level.h),
-// which Peekster reads and which goes with the window when it closes.
+// which Peekster reads and which goes with the window when it closes. Only this table
+// decides: a property left by a shell that ended without turning off (a crash) holds
+// nothing, and costs the passes no call.
 enum { HELD_SLOTS = 32 };
 static HWND s_held[HELD_SLOTS];
 static int s_count;
@@ -70,12 +72,6 @@ void forget_held_levels(void)
     for (int i = 0; i < s_count; ++i)
         remove_held_level(s_held[i]);
     s_count = 0;
-}
-
-void forget_earlier_held_level(HWND window)
-{
-    if (slot_of(window) < 0)
-        remove_held_level(window);
 }
 
 // The argument after the command word and its one blank; NULL for another command.

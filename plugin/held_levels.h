@@ -16,7 +16,3 @@ bool held_level(HWND window, BYTE *level);
 // Turning off: every window forgets the level it held, and follows its rule after the next
 // turning on.
 void forget_held_levels(void);
-
-// Turning on: a level left on a window by a run that ended without turning off (the shell
-// crashed) is forgotten.
-void forget_earlier_held_level(HWND window);

@@ -71,8 +71,6 @@ static Decision decide_in_pass(Pass *pass, HWND window)
 // replaces the rule.
 static void visit_ruled(Pass *pass, HWND window)
 {
-    if (!pass->focus)
-        forget_earlier_held_level(window);
     bool visible = IsWindowVisible(window) != FALSE;
     WindowRecord record;
     bool recorded = false;

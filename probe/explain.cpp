@@ -62,6 +62,17 @@ static void print_deciding_lines(const char *path, const Explanation *why)
     }
 }
 
+// A level set with @LumivaneLevel that the window still shows. One left by a shell that
+// ended without switching off is not held by the next run, which gives the window its rule.
+static bool shows_held_level(HWND window, BYTE *level)
+{
+    Look look;
+    if (!read_held_level(window, level) || !read_look(window, layered_query(), &look))
+        return false;
+    // 255 gives the window back whatever it had of its own.
+    return *level == 255 || (look.layered && look.alpha == *level);
+}
+
 // What the decision means over time, or the level the window holds in place of its rule;
 // false when Lumivane never changes the window.
 static bool print_outcome(const Decision *decision, HWND window)
@@ -72,7 +83,7 @@ static bool print_outcome(const Decision *decision, HWND window)
         return false;
     }
     BYTE held;
-    if (read_held_level(window, &held)) {
+    if (shows_held_level(window, &held)) {
         printf("level %d, set with " LEVEL_COMMAND "; it stays until the window closes or "
                "Lumivane is switched off\n", held);
         return true;
