@@ -12,6 +12,7 @@ extern const SettingKey SETTING_KEYS[] = {
     {"global", SETTING_GLOBAL_RULE, false, g_settings.global_rule, GLOBAL_RULE_SIZE, 0},
     {"globallevel", SETTING_LEVEL, false, &g_settings.global_level, sizeof(int), DEFAULT_LEVEL},
     {"focuslevel", SETTING_LEVEL, false, &g_settings.focus_level, sizeof(int), DEFAULT_LEVEL},
+    {"minlevel", SETTING_LEVEL, false, &g_settings.min_level, sizeof(int), DEFAULT_MIN_LEVEL},
     {"level", SETTING_LEVEL, true, g_settings.level, sizeof(int), DEFAULT_LEVEL},
     {"appname", SETTING_FRAGMENT, true, g_settings.app, SLOT_SIZE, 0},
     {"rule", SETTING_RULE, true, g_settings.rule, SLOT_SIZE, 0},

@@ -9,6 +9,7 @@ enum {
     GLOBAL_RULE_SIZE = 12,   // the global rule: 11 characters and the terminator
     SETTINGS_PATH_SIZE = MAX_PATH,
     DEFAULT_LEVEL = 255,
+    DEFAULT_MIN_LEVEL = 32,   // a window at the floor can still be seen and found
     SETTING_KEY_SIZE = 52,   // a key as Lumivane looks it up, colon and terminator included
     MAX_SETTING_KEYS = 16,   // rows of SETTING_KEYS, with room for more
 };
@@ -22,6 +23,7 @@ struct SettingsTable {
     char global_rule[GLOBAL_RULE_SIZE];
     int global_level;
     int focus_level;
+    int min_level;   // the floor of @LumivaneLevel; the settings' own levels go lower
     int level[MAX_APPS];
     char app[MAX_APPS][SLOT_SIZE];
     char rule[MAX_APPS][SLOT_SIZE];

@@ -6,6 +6,7 @@
 #include "../common/system_function.h"
 #include "events.h"
 #include "exports.h"
+#include "held_levels.h"
 #include "../common/host_api.h"
 #include "passes.h"
 #include "settings_file.h"
@@ -73,8 +74,12 @@ static LRESULT CALLBACK plugin_window_proc(HWND window, UINT message, WPARAM wpa
         return 0;
     case BB_BROADCAST: {
         const char *command = (const char *)lparam;
-        if (command && s_supported && strcmp(command, TOGGLE_COMMAND) == 0)
+        if (!command || !s_supported)
+            return 0;
+        if (strcmp(command, TOGGLE_COMMAND) == 0)
             toggle_effect();
+        else if (g_effect_on)
+            run_level_command(command);
         return 0;
     }
     default:

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "../common/frame_host.h"
+#include "held_levels.h"
 #include "passes.h"
 #include "shell_waits.h"
 #include "window_look.h"
@@ -203,6 +204,7 @@ void turn_off(void)
     remove_hook(&s_foreground_hook);
     remove_hook(&s_movesize_hook);
     remove_hook(&s_parent_hook);
+    forget_held_levels();
     restore_pass();
 }
 

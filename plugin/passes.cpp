@@ -2,6 +2,7 @@
 
 #include "../common/frame_host.h"
 #include "../common/settings.h"
+#include "held_levels.h"
 #include "shell_waits.h"
 #include "window_look.h"
 
@@ -63,6 +64,10 @@ int level_asked(HWND window, const Decision *decision, const Moment *moment)
 {
     if (left_as_it_is(decision))
         return LEAVE_AS_IT_IS;
+    // A level set with @LumivaneLevel replaces the rule, whatever the moment.
+    BYTE held;
+    if (!decision->left_alone && held_level(window, &held))
+        return held;
     const char *rule = decision->left_alone ? "" : effective_rule(decision->app_index);
     bool focus = rule_is(rule, "FOCUS");
     if (focus || rule_is(rule, "ALWAYS")) {

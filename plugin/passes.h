@@ -30,7 +30,8 @@ struct Moment {
 
 enum { LEAVE_AS_IT_IS = -1 };
 
-// The level a window's settings ask of it at this moment, 255 to get back what it had, or
+// The level a window holds (set with @LumivaneLevel), or else the level its settings ask of
+// it at this moment, 255 to get back what it had, or
 // LEAVE_AS_IT_IS: a frame without content that can be named; in a pass, a window that
 // another rule holds (an "ALWAYS" window keeps its level, a "FOCUS" one waits for the next
 // foreground change, the window being moved keeps its "MOVING" level). Every pass, event

@@ -7,6 +7,7 @@
 
 #include "../common/exe_path.h"
 #include "../common/frame_host.h"
+#include "../common/held_level.h"
 #include "../common/matching.h"
 #include "../common/settings.h"
 #include "../common/text.h"
@@ -61,13 +62,31 @@ static void print_deciding_lines(const char *path, const Explanation *why)
     }
 }
 
-// What the decision means over time; false when Lumivane never changes the window.
-static bool print_outcome(const Decision *decision)
+// A level set with @LumivaneLevel that the window still shows. One left by a shell that
+// ended without switching off is not held by the next run, which gives the window its rule.
+static bool shows_held_level(HWND window, BYTE *level)
+{
+    Look look;
+    if (!read_held_level(window, level) || !read_look(window, layered_query(), &look))
+        return false;
+    // 255 gives the window back whatever it had of its own.
+    return *level == 255 || (look.layered && look.alpha == *level);
+}
+
+// What the decision means over time, or the level the window holds in place of its rule;
+// false when Lumivane never changes the window.
+static bool print_outcome(const Decision *decision, HWND window)
 {
     printf("Lumivane: ");
     if (decision->left_alone) {
         printf("never touches this window\n");
         return false;
+    }
+    BYTE held;
+    if (shows_held_level(window, &held)) {
+        printf("level %d, set with " LEVEL_COMMAND "; it stays until the window closes or "
+               "Lumivane is switched off\n", held);
+        return true;
     }
     const char *rule = effective_rule(decision->app_index);
     int level = effective_level(decision->app_index);
@@ -137,7 +156,7 @@ void print_explanation(HWND under_pointer)
     fold(path);
     Explanation why = explain_path(path);
     print_deciding_lines(path, &why);
-    if (print_outcome(&why.decision)) {
+    if (print_outcome(&why.decision, window)) {
         Look look;
         if (!read_look(window, layered_query(), &look))
             printf("Cannot act: the window draws its own per-pixel translucency\n");

@@ -14,6 +14,6 @@ Explanation explain_path(const char *folded_path);
 
 // Prints, for the top-level window that holds under_pointer: the settings file, the line
 // that decides ("Decided by: ..."), the later entries it hides ("Hidden: ..."), what that
-// means over time ("Lumivane: ...") and why Lumivane cannot act on the window where that is
-// so ("Cannot act: ...").
+// means over time, or the level the window holds in place of its rule ("Lumivane: ..."),
+// and why Lumivane cannot act on the window where that is so ("Cannot act: ...").
 void print_explanation(HWND under_pointer);

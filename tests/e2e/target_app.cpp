@@ -33,7 +33,8 @@
 //   detach TITLE              takes content window TITLE out of its frame, as Windows does
 //                             while the application is minimized: a visible top-level window
 //   caret TITLE               a caret in window TITLE (a control's title names the control)
-//   foreground TITLE | movestart TITLE | moveend TITLE   (a card also comes to the front)
+//   foreground TITLE | movestart TITLE | moveend TITLE   (foreground: the window is put in
+//                             front first; a card also comes to the top)
 //   move TITLE X Y            moves the window there the way a drag does, in small steps
 //   open ID X Y TEXT          with cards: another card like the first, at X Y
 //   hang SECONDS              stop handling messages for that long (answers "hanging" first)
@@ -286,8 +287,9 @@ bool raise_event(const std::string &command, const std::string &title)
     HWND window = window_titled(title);
     if (!event || !window)
         return false;
-    if (event == EVENT_SYSTEM_FOREGROUND && g_cards.count(window)) {
-        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (event == EVENT_SYSTEM_FOREGROUND) {
+        if (g_cards.count(window))
+            SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         SetForegroundWindow(window);
     }
     NotifyWinEvent(event, window, OBJID_WINDOW, CHILDID_SELF);

@@ -184,3 +184,28 @@ TEST_F(LiveDesktop, ProgramsAreNamedByTheirFileNameAtLongPathsAndInsideFrames)
     ASSERT_TRUE(toggle() && toggle());
     EXPECT_TRUE(looks_are({{content, opaque()}, {late, translucent(150)}}));
 }
+
+// The shell delivers @LumivaneLevel, as from a key or a menu item, with a window in front:
+// it gets its new level, never under the floor, and keeps it when another window comes
+// forward, until the effect is switched off.
+TEST_F(LiveDesktop, LevelCommandChangesTheWindowInFrontWhichKeepsItUntilSwitchOff)
+{
+    write_settings(settings_entry(0, "FOCAL", "FOCUS", 120) + "Lumivane.plugin.minlevel: 100\n");
+    TargetApp &focal = start_app("FOCAL", {{"visible", "main"}, {"visible", "second"}});
+    ASSERT_NO_FATAL_FAILURE(start_host());
+    HWND main = focal.window("main"), second = focal.window("second");
+    ASSERT_TRUE(focal.raise("foreground", "main"));
+    ASSERT_TRUE(looks_become({{main, opaque()}, {second, translucent(120)}}));
+
+    ASSERT_TRUE(deliver("-exec @LumivaneLevel -16", "delivered @LumivaneLevel -16 to 1 window(s)"));
+    EXPECT_TRUE(looks_become({{main, translucent(239)}}));
+    ASSERT_TRUE(deliver("-exec @lumivanelevel 0", "delivered @lumivanelevel 0 to 1 window(s)"));
+    EXPECT_TRUE(looks_become({{main, translucent(100)}}));
+    // Behind, then in front again: the second pass is seen to end with the second window.
+    ASSERT_TRUE(focal.raise("foreground", "second"));
+    ASSERT_TRUE(focal.raise("foreground", "main"));
+    EXPECT_TRUE(looks_become({{second, translucent(120)}, {main, translucent(100)}}));
+
+    ASSERT_TRUE(toggle());
+    EXPECT_TRUE(looks_become({{main, opaque()}, {second, opaque()}}));
+}

@@ -146,13 +146,22 @@ static void deliver(const std::vector<QueuedEvent> &events)
     }
 }
 
+// Windows brings a window to the front first, then raises the foreground event for it.
+static void note_foreground(DWORD event, HWND handle)
+{
+    if (event == EVENT_SYSTEM_FOREGROUND)
+        state().foreground = handle;
+}
+
 void raise_event(DWORD event, HWND handle, DWORD from_thread, LONG object_id, LONG child_id)
 {
+    note_foreground(event, handle);
     deliver(deliveries(event, handle, from_thread, object_id, child_id));
 }
 
 void queue_event(DWORD event, HWND handle, DWORD from_thread)
 {
+    note_foreground(event, handle);
     for (const QueuedEvent &e : deliveries(event, handle, from_thread, OBJID_WINDOW, CHILDID_SELF))
         state().queued_events.push_back(e);
 }

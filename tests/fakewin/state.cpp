@@ -9,10 +9,17 @@ static State *g_state = new State;
 
 State &state() { return *g_state; }
 
+// The global atom table outlives a desktop, as the plug-in's own memory of its atoms does
+// between tests: an atom it keeps must never stand for another name.
 void reset_state()
 {
+    State *fresh = new State;
+    if (g_state) {
+        fresh->atoms = g_state->atoms;
+        fresh->next_atom = g_state->next_atom;
+    }
     delete g_state;
-    g_state = new State;
+    g_state = fresh;
 }
 
 Window *find_window(HWND window)

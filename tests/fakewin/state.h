@@ -98,6 +98,7 @@ struct State {
     int calls_into_freed_plugin = 0;
     void (*wait_action)() = nullptr;
 
+    HWND foreground = nullptr;   // the window in front: the last raised foreground event's
     POINT pointer = {0, 0};
     HWND under_pointer = nullptr;
 

@@ -464,3 +464,9 @@ BOOL GetCursorPos(POINT *point)
 }
 
 HWND WindowFromPoint(POINT) { return state().under_pointer; }
+
+// Once the window in front has closed, no window is in front until the next one comes.
+HWND GetForegroundWindow(void)
+{
+    return find_window(state().foreground) ? state().foreground : nullptr;
+}

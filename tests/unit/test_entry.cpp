@@ -134,6 +134,61 @@ TEST_F(Plugin, ToggleCommandMustMatchExactly)
     endPlugin(fake::plugin_module());
 }
 
+// @LumivaneLevel changes the level of the window in front, between the floor and 255; a
+// frame's content in front counts as its frame. Any other text, an excluded window, or the
+// effect off change nothing, and no box shows.
+TEST_F(Plugin, LevelCommandChangesTheWindowInFrontWithinTheFloor)
+{
+    enum Front { MAIN, CONTENT, EXCLUDED, EFFECT_OFF };
+    struct Case {
+        std::vector<const char *> commands;
+        Front front;
+        const char *floor;   // minlevel; null: not in the file
+        int level;           // of the top-level window in front; -1: never changed
+    } cases[] = {
+        {{"@LumivaneLevel -16"}, MAIN, nullptr, 134},
+        {{"@lumivanelevel +16", "@LUMIVANELEVEL +16"}, MAIN, nullptr, 182},
+        {{"@LumivaneLevel 100", "@LumivaneLevel -16"}, MAIN, nullptr, 84},
+        {{"@LumivaneLevel -200"}, MAIN, nullptr, 32},
+        {{"@LumivaneLevel 0"}, MAIN, "60", 60},
+        {{"@LumivaneLevel +300"}, MAIN, nullptr, 255},
+        {{"@LumivaneLevel", "@LumivaneLevel ", "@LumivaneLevel  -16", "@LumivaneLevel -",
+          "@LumivaneLevel half", "@LumivaneLevel -16 ", "@LumivaneLevel--16", "@LumivaneLevel 1 6",
+          "@LumivaneLevels -16", "@LumivaneLeve -16"}, MAIN, nullptr, 150},
+        {{"@LumivaneLevel -16"}, CONTENT, nullptr, 134},
+        {{"@LumivaneLevel -16"}, EXCLUDED, nullptr, -1},
+        {{"@LumivaneLevel -16"}, EFFECT_OFF, nullptr, 255},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.commands[0]) + ", front " + std::to_string(c.front));
+        SetUp();
+        Keys keys = entry0("notepad", "always", "150");
+        keys["exclude0"] = "shunned";
+        if (c.floor)
+            keys["minlevel"] = c.floor;
+        write_settings(keys);
+        HWND top = notepad, front = notepad;
+        if (c.front == CONTENT)
+            front = add_content(top = frame_window(), "C:\\Windows\\notepad.exe");
+        if (c.front == EXCLUDED)
+            top = front = app_window("C:\\Apps\\shunned.exe");
+        ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, front);
+        if (c.front == EFFECT_OFF)
+            fake::broadcast("@LumivaneTog");
+        for (const char *command : c.commands)
+            fake::broadcast(command);
+        if (c.level < 0)
+            EXPECT_EQ(writes(top), 0);
+        else
+            EXPECT_TRUE(c.level == 255 ? is_plain(top) : has_alpha(top, (BYTE)c.level));
+        EXPECT_TRUE(is_plain(front) || front == top);
+        EXPECT_TRUE(fake::message_boxes().empty());
+        endPlugin(fake::plugin_module());
+        EXPECT_TRUE(is_plain(top));
+    }
+}
+
 TEST_F(Plugin, ReconfigureChangesNoWindowAtOnceButTheNextOne)
 {
     ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);

@@ -326,6 +326,41 @@ TEST_F(Events, FramesAreDecidedByTheProgramOfTheirContent)
     }
 }
 
+// A level set with @LumivaneLevel replaces the window's rule through foreground changes,
+// moves and reconfigures, and goes at switch-off: after switch-on the rule holds again.
+TEST_F(Events, ALevelSetOnTheFlyIsHeldInPlaceOfTheRuleUntilSwitchOff)
+{
+    // The rule, and the window's level after switch-on and a foreground change (255: plain).
+    const std::pair<const char *, BYTE> cases[] = {
+        {"always", 60}, {"focus", 60}, {"moving", 255}, {"", 255}};
+    for (auto [rule, after_switch_on] : cases) {
+        SCOPED_TRACE(rule);
+        SetUp();
+        write_settings(entry0("held", rule, "120"));
+        HWND held = app_window("C:\\Apps\\held.exe");
+        HWND other = app_window("C:\\Apps\\other.exe");
+        ASSERT_EQ(beginPlugin(fake::plugin_module()), 0);
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, held);
+        fake::broadcast("@LumivaneLevel 90");
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
+        fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, held);
+        fake::raise_event(EVENT_SYSTEM_MOVESIZEEND, held);
+        EXPECT_TRUE(has_alpha(held, 90));
+        write_settings(entry0("held", rule, "60"));
+        fake::reconfigure();
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, held);
+        EXPECT_TRUE(has_alpha(held, 90));
+
+        fake::broadcast("@LumivaneTog");
+        EXPECT_TRUE(is_plain(held));
+        EXPECT_EQ(fake::window(held).properties, 0);
+        fake::broadcast("@LumivaneTog");
+        fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
+        EXPECT_TRUE(after_switch_on == 255 ? is_plain(held) : has_alpha(held, after_switch_on));
+        endPlugin(fake::plugin_module());
+    }
+}
+
 // A frame's content is looked for among its first children only, and the first child of
 // another process ends the search.
 TEST_F(Events, AFrameWithHundredsOfChildrenIsLookedUpInBoundedTime)

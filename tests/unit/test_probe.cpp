@@ -6,6 +6,7 @@
 #include <regex>
 #include <sstream>
 
+#include "../../plugin/held_levels.h"
 #include "../../probe/explain.h"
 #include "../../probe/pointer_report.h"
 #include "../../probe/settings_check.h"
@@ -70,6 +71,7 @@ TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
         bool over_control;   // the pointer rests on a control inside the window
         std::string explanation;
         Frame frame = NOT_A_FRAME;
+        bool held = false;   // in front, it was given 196 with @LumivaneLevel
     } cases[] = {
         {"entry", always180, {}, {}, false,
          entry0 + "Lumivane: translucent at 180 always\n"},
@@ -127,6 +129,9 @@ TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
          "Decided by: nothing yet: the window is a frame of ApplicationFrameHost.exe that shows "
          "no program's window now (its program is minimized, or has not shown its window yet)\n" +
              frame_left, EMPTY_FRAME},
+        {"a level set on the fly", always180, {}, {}, false,
+         entry0 + "Lumivane: level 196, set with @LumivaneLevel; it stays until the window closes "
+                  "or Lumivane is switched off\n", NOT_A_FRAME, true},
         {"frame whose program has ended", host_always, {}, {.can_open = false}, true,
          "Decided by: nothing: the window is a frame of ApplicationFrameHost.exe whose "
          "program's path cannot be read (an administrator's or another user's program, or a "
@@ -152,6 +157,11 @@ TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
                 shown = FRAME_HOST_EXE;
         }
         HWND other = app_window("C:\\Apps\\other.exe");
+        if (c.held) {
+            turn_on();
+            fake::raise_event(EVENT_SYSTEM_FOREGROUND, window);
+            run_level_command("@LumivaneLevel 196");
+        }
         fake::set_pointer(5, 6, pointed);
         testing::internal::CaptureStdout();
         print_explanation(print_pointer_report());
@@ -163,8 +173,10 @@ TEST_F(Probe, ExplainsWhatThePluginDoesWithTheWindowUnderThePointer)
         turn_on();
         fake::raise_event(EVENT_SYSTEM_FOREGROUND, other);
         fake::raise_event(EVENT_SYSTEM_MOVESIZESTART, window);
-        size_t at = output.find("translucent at ");
-        if (at == std::string::npos || output.find("Cannot act") != std::string::npos)
+        size_t at = output.find("translucent at "), held_at = output.find("Lumivane: level ");
+        if (held_at != std::string::npos)
+            EXPECT_TRUE(has_alpha(window, (BYTE)atoi(output.c_str() + held_at + 16)));
+        else if (at == std::string::npos || output.find("Cannot act") != std::string::npos)
             EXPECT_EQ(writes(window), 0);
         else
             EXPECT_TRUE(has_alpha(window, (BYTE)atoi(output.c_str() + at + 15)));

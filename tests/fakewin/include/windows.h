@@ -164,6 +164,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT flags);
 BOOL GetCursorPos(POINT *point);
 HWND WindowFromPoint(POINT point);
+HWND GetForegroundWindow(void);
 HWND GetAncestor(HWND window, UINT flags);
 HWND GetWindow(HWND window, UINT command);
 int GetClassNameA(HWND window, LPSTR name, int size);
