@@ -1,9 +1,9 @@
 // Settings loading against whatever the shell's readers may answer: texts of any length and
 // content for every key, any integers, plug-in and shell paths of any length. Afterwards
 // every slot must hold the folded, cut value it was given, terminated inside the slot.
-// Then matching a window of a program at a path of any length, beyond the system's limit
-// too: it must be decided on the path as the system gives it, and nothing read or written
-// past a buffer. Last, Peekster's check of a settings file of those keys and values, and the
+// Then matching a window of a program at a path of any length and content: it must be
+// decided on the whole path as the system gives it, and nothing read or written past a
+// buffer. Last, Peekster's check of a settings file of those keys and values, and the
 // values left over as lines of their own: it must finish with a count, whatever they hold.
 #include <stddef.h>
 #include <stdint.h>
@@ -11,6 +11,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -85,14 +86,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check_slot(g_settings.exclude[i], SLOT_SIZE, value("exclude" + n));
     }
 
-    // The system gives the first MAX_PATH - 1 characters, up to a NUL.
-    std::string seen = std::string(exe.c_str()).substr(0, MAX_PATH - 1);
+    // The system gives the whole path, up to a NUL, in its code page: an ASCII path as it is.
+    HWND window = fake::add_window(fake::add_process(exe));
+    static char path[EXE_PATH_SIZE + 1];
+    path[EXE_PATH_SIZE] = 'X';
+    get_exe_path(window, path);
+    std::string given = exe.c_str();
+    bool ascii =
+        std::all_of(given.begin(), given.end(), [](char c) { return (unsigned char)c < 0x80; });
+    if (path[EXE_PATH_SIZE] != 'X' || !memchr(path, '\0', EXE_PATH_SIZE) || (ascii && given != path))
+        abort();
+    std::string seen = path;
     fold(seen.data());
     int expected_entry = -1;
     for (int i = 0; i < MAX_APPS && expected_entry < 0 && !seen.empty(); ++i)
         if (g_settings.app[i][0] != '\0' && seen.find(g_settings.app[i]) != std::string::npos)
             expected_entry = i;
-    HWND window = fake::add_window(fake::add_process(exe));
     Decision decision = decide_window(window);
     if (decision.app_index != expected_entry || decision.unreadable != seen.empty())
         abort();
